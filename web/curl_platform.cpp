@@ -1,0 +1,570 @@
+#include "web/curl_platform.hpp"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace kovarra::web {
+namespace {
+
+constexpr std::uint32_t kIgnoreRedirectToHttp = 0x8000u;  // INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP
+constexpr long kMaxRedirects = 10;
+constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// A host name may not carry anything that would change the meaning of the address it goes into.
+bool IsSafeHost(std::string_view host) {
+  if (host.empty()) return false;
+  return std::none_of(host.begin(), host.end(), [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0x7f || std::strchr("/?#@\\%", c) != nullptr;
+  });
+}
+
+bool IsToken(std::string_view s) {
+  if (s.empty()) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u > 0x20 && u < 0x7f && std::strchr("()<>@,;:\\\"/[]?={}", c) == nullptr;
+  });
+}
+
+// The object name as the request line carries it: bytes that may not stand in a request line
+// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given.
+std::string EscapeObject(std::string_view object) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(object.size() + 1);
+  if (object.empty() || object.front() != '/') out += '/';
+  for (char c : object) {
+    auto u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
+        c == '`' || c == '{' || c == '|' || c == '}') {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The proxy list of InternetOpen: entries "scheme=host:port" or "host:port", apart by blanks
+// or semicolons. Only the entry for http (or one without a scheme) serves http addresses; the
+// proxy is used for nothing else, as the platform does.
+std::string HttpProxyOf(std::string_view list) {
+  std::string found;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    std::size_t end = list.find_first_of(" ;\t", i);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view entry = list.substr(i, end - i);
+    i = end + 1;
+    if (entry.empty()) continue;
+    auto eq = entry.find('=');
+    if (eq == std::string_view::npos) {
+      if (found.empty()) found = std::string(entry);
+    } else if (StartsWithNoCase(entry.substr(0, eq), "http") && eq == 4) {
+      found = std::string(entry.substr(eq + 1));
+    }
+  }
+  if (!found.empty() && !IsSafeHost(found)) return {};  // scheme prefixes are not ours to pass
+  return found;
+}
+
+// The bypass list in curl's form (comma-separated); "<local>" has no equivalent and is dropped.
+std::string NoProxyOf(std::string_view list) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    std::size_t end = list.find_first_of(" ;,\t", i);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view entry = list.substr(i, end - i);
+    i = end + 1;
+    if (entry.empty() || entry == "<local>") continue;
+    if (!out.empty()) out += ',';
+    out.append(entry);
+  }
+  return out;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+struct CurlSlist {
+  curl_slist* list = nullptr;
+  ~CurlSlist() { curl_slist_free_all(list); }
+  bool Add(const std::string& line) {
+    curl_slist* next = curl_slist_append(list, line.c_str());
+    if (!next) return false;
+    list = next;
+    return true;
+  }
+};
+
+struct EasyFree {
+  void operator()(CURL* e) const { curl_easy_cleanup(e); }
+};
+
+// One global init for the process, before any handle.
+void GlobalInit() {
+  static const bool done = [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+struct CurlPlatform::State {
+  struct Internet {
+    std::string userAgent;
+    std::string httpProxy;  // empty: direct
+    std::string noProxy;
+  };
+  struct Connection {
+    InternetHandle internet = 0;
+    std::string host;
+    int port = 0;
+  };
+  // What one transfer leaves behind, read out afterwards.
+  struct Response {
+    std::string body;
+    std::size_t readPos = 0;
+    std::string headers;  // status line and header lines, each ended by "\r\n"
+    bool headersComplete = false;
+    bool overLimit = false;
+    bool delivered = false;
+  };
+  struct Request {
+    InternetHandle connection = 0;
+    std::string verb;
+    std::string object;
+    std::uint32_t flags = 0;
+    std::shared_ptr<Response> response;
+  };
+  using Entry = std::variant<Internet, Connection, Request>;
+
+  // Shares need locks of their own when several threads use them.
+  struct Share {
+    CURLSH* handle = nullptr;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
+
+    explicit Share(bool cookies) {
+      handle = curl_share_init();
+      if (!handle) return;
+      curl_share_setopt(handle, CURLSHOPT_LOCKFUNC, &Share::Lock);
+      curl_share_setopt(handle, CURLSHOPT_UNLOCKFUNC, &Share::Unlock);
+      curl_share_setopt(handle, CURLSHOPT_USERDATA, this);
+      if (cookies) curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+      curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+      curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+      curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    }
+    ~Share() {
+      if (handle) curl_share_cleanup(handle);
+    }
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+      if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<Share*>(self)->locks[data].lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* self) {
+      if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<Share*>(self)->locks[data].unlock();
+    }
+  };
+
+  explicit State(HttpOptions o) : options(std::move(o)) {
+    if (!options.extraCaFile.empty()) LoadCaBundle();
+  }
+
+  // The extra CA is added to the system's trust, not put in its place: one in-memory bundle of
+  // both, which curl reads instead of its default file (its default directory stays in use).
+  void LoadCaBundle() {
+    std::string extra;
+    if (!ReadWholeFile(options.extraCaFile, extra)) return;
+    std::unique_ptr<CURL, EasyFree> probe(curl_easy_init());
+    char* defaultFile = nullptr;
+    if (probe && curl_easy_getinfo(probe.get(), CURLINFO_CAINFO, &defaultFile) == CURLE_OK &&
+        defaultFile) {
+      ReadWholeFile(defaultFile, caBundle);
+    }
+    if (!caBundle.empty() && caBundle.back() != '\n') caBundle += '\n';
+    caBundle += extra;
+  }
+
+  HttpOptions options;
+  std::string caBundle;  // empty: curl's own trust store alone
+  Share withCookies{true};
+  Share withoutCookies{false};
+
+  std::mutex mutex;  // guards handles and next
+  std::unordered_map<InternetHandle, Entry> handles;
+  InternetHandle next = 1;
+
+  InternetHandle Add(Entry entry) {
+    std::lock_guard<std::mutex> lock(mutex);
+    InternetHandle id = next++;
+    handles.emplace(id, std::move(entry));
+    return id;
+  }
+
+  template <typename T>
+  T* Find(InternetHandle id) {
+    auto it = handles.find(id);
+    return it == handles.end() ? nullptr : std::get_if<T>(&it->second);
+  }
+
+  bool Perform(const Internet& internet, const Connection& connection, const Request& request,
+               const std::string& headerText, const Bytes* body, Response& out);
+
+  struct Transfer {
+    Response* out;
+    const HttpOptions* options;
+  };
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
+};
+
+CurlPlatform::CurlPlatform(HttpOptions options) {
+  GlobalInit();
+  state_ = std::make_unique<State>(std::move(options));
+}
+
+CurlPlatform::~CurlPlatform() = default;
+
+InternetHandle CurlPlatform::InternetOpen(const Text& userAgent, int accessType,
+                                          const std::optional<Text>& proxy,
+                                          const std::optional<Text>& proxyBypass,
+                                          std::uint32_t /*flags*/) {
+  State::Internet internet;
+  internet.userAgent = userAgent.str();
+  if (accessType == INTERNET_OPEN_TYPE_PROXY) {
+    if (!proxy) return 0;
+    internet.httpProxy = HttpProxyOf(proxy->view());
+    if (proxyBypass) internet.noProxy = NoProxyOf(proxyBypass->view());
+  } else if (accessType != INTERNET_OPEN_TYPE_DIRECT && accessType != 0) {
+    return 0;  // preconfigured and other modes have no meaning here
+  }
+  return state_->Add(std::move(internet));
+}
+
+InternetHandle CurlPlatform::InternetConnect(InternetHandle internet, const Text& serverName,
+                                             int port, int service, std::uint32_t /*flags*/) {
+  if (service != INTERNET_SERVICE_HTTP || port < 0 || port > 65535) return 0;
+  if (!IsSafeHost(serverName.view())) return 0;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (!state_->Find<State::Internet>(internet)) return 0;
+  }
+  State::Connection connection;
+  connection.internet = internet;
+  connection.host = serverName.str();
+  connection.port = port;
+  return state_->Add(std::move(connection));
+}
+
+InternetHandle CurlPlatform::HttpOpenRequest(InternetHandle connection, const Text& verb,
+                                             const Text& objectName, const Text& /*version*/,
+                                             std::uint32_t flags) {
+  std::string method = verb.empty() ? std::string("GET") : verb.str();
+  if (!IsToken(method)) return 0;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (!state_->Find<State::Connection>(connection)) return 0;
+  }
+  State::Request request;
+  request.connection = connection;
+  request.verb = std::move(method);
+  request.object = EscapeObject(objectName.view());
+  request.flags = flags;
+  request.response = std::make_shared<State::Response>();
+  return state_->Add(std::move(request));
+}
+
+bool CurlPlatform::HttpSendRequest(InternetHandle request, const Text& headers, const Bytes* body) {
+  State::Internet internet;
+  State::Connection connection;
+  State::Request req;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto* r = state_->Find<State::Request>(request);
+    if (!r) return false;
+    auto* c = state_->Find<State::Connection>(r->connection);
+    if (!c) return false;
+    auto* i = state_->Find<State::Internet>(c->internet);
+    if (!i) return false;
+    // A second send starts over with a fresh response; readers of the old one keep theirs.
+    r->response = std::make_shared<State::Response>();
+    internet = *i;
+    connection = *c;
+    req = *r;
+  }
+  return state_->Perform(internet, connection, req, headers.str(), body, *req.response);
+}
+
+std::size_t CurlPlatform::State::OnHeader(char* data, std::size_t size, std::size_t count,
+                                          void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  std::size_t n = size * count;
+  std::string_view line(data, n);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  Response& out = *t.out;
+  if (StartsWithNoCase(line, "HTTP/")) {
+    // Each response (after a redirect, after "100 Continue") starts afresh: only the final
+    // one is handed out.
+    out.headers.clear();
+    out.body.clear();
+    out.headersComplete = false;
+  }
+  if (line.empty()) {
+    out.headersComplete = !out.headers.empty();
+    return n;
+  }
+  if (out.headers.size() + line.size() + 2 > t.options->maxHeaderBytes) {
+    out.overLimit = true;
+    return 0;
+  }
+  out.headers.append(line);
+  out.headers.append("\r\n");
+  if (StartsWithNoCase(line, "Content-Length:")) {
+    std::string value(Trim(line.substr(15)));
+    char* end = nullptr;
+    unsigned long long length = std::strtoull(value.c_str(), &end, 10);
+    if (end != value.c_str() && length <= t.options->maxBodyBytes) {
+      out.body.reserve(std::min<std::size_t>(static_cast<std::size_t>(length), kMaxReserve));
+    }
+  }
+  return n;
+}
+
+std::size_t CurlPlatform::State::OnBody(char* data, std::size_t size, std::size_t count,
+                                        void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  std::size_t n = size * count;
+  if (t.out->body.size() + n > t.options->maxBodyBytes) {
+    t.out->overLimit = true;
+    return 0;  // stops the transfer
+  }
+  t.out->body.append(data, n);
+  return n;
+}
+
+bool CurlPlatform::State::Perform(const Internet& internet, const Connection& connection,
+                                  const Request& request, const std::string& headerText,
+                                  const Bytes* body, Response& out) {
+  std::unique_ptr<CURL, EasyFree> easy(curl_easy_init());
+  if (!easy) return false;
+  CURL* e = easy.get();
+  const bool secure = (request.flags & INTERNET_FLAG_SECURE) != 0;
+  const bool cookies = (request.flags & INTERNET_FLAG_NO_COOKIES) == 0;
+  const bool follow = (request.flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0;
+
+  std::string host = connection.host;
+  if (host.find(':') != std::string::npos && host.front() != '[') host = "[" + host + "]";
+  int port = connection.port != 0 ? connection.port : (secure ? 443 : 80);
+  std::string url = std::string(secure ? "https://" : "http://") + host + ":" +
+                    std::to_string(port) + request.object;
+
+  // Header lines: split at every line break, so that neither an empty line nor a stray CR or
+  // LF can end the header block early or smuggle a line in.
+  CurlSlist lines;
+  bool hasAccept = false, hasContentType = false, hasExpect = false;
+  std::string_view rest(headerText);
+  while (!rest.empty()) {
+    std::size_t end = rest.find_first_of("\r\n");
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    if (Trim(line).empty()) continue;
+    hasAccept = hasAccept || StartsWithNoCase(line, "Accept:");
+    hasContentType = hasContentType || StartsWithNoCase(line, "Content-Type:");
+    hasExpect = hasExpect || StartsWithNoCase(line, "Expect:");
+    if (!lines.Add(std::string(line))) return false;
+  }
+  // Headers of curl's own that the platform would not send.
+  if (!hasAccept && !lines.Add("Accept:")) return false;
+  if (!hasExpect && !lines.Add("Expect:")) return false;
+  if (!hasContentType && body && !lines.Add("Content-Type:")) return false;
+
+  Transfer transfer{&out, &options};
+  curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_HTTPHEADER, lines.list);
+  if (!internet.userAgent.empty())
+    curl_easy_setopt(e, CURLOPT_USERAGENT, internet.userAgent.c_str());
+  // Bodies are handed out as the server sent them: no Accept-Encoding, no decoding.
+  curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &State::OnHeader);
+  curl_easy_setopt(e, CURLOPT_HEADERDATA, &transfer);
+  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &State::OnBody);
+  curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer);
+
+  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
+  curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
+  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, options.lowSpeedSeconds);
+
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_blob blob{};
+  if (!caBundle.empty()) {
+    blob.data = caBundle.data();
+    blob.len = caBundle.size();
+    blob.flags = CURL_BLOB_NOCOPY;
+    curl_easy_setopt(e, CURLOPT_CAINFO_BLOB, &blob);
+  }
+
+  if (follow) {
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
+    // http may move on to https; https stays on https unless the caller allows the step down.
+    bool downgrade = !secure || (request.flags & kIgnoreRedirectToHttp) != 0;
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, downgrade ? "http,https" : "https");
+  }
+
+  // Direct means direct: no proxy from the environment either.
+  curl_easy_setopt(e, CURLOPT_PROXY, secure ? "" : internet.httpProxy.c_str());
+  if (!internet.noProxy.empty()) curl_easy_setopt(e, CURLOPT_NOPROXY, internet.noProxy.c_str());
+
+  Share& share = cookies ? withCookies : withoutCookies;
+  if (share.handle) curl_easy_setopt(e, CURLOPT_SHARE, share.handle);
+  if (cookies) curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // the engine on, no file read
+
+  // INTERNET_FLAG_RELOAD: there is no cache here, and no validator header is ever added, so
+  // every answer comes from the origin.
+  if (request.verb == "HEAD") {
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+  } else if (request.verb != "GET" || body) {
+    if (request.verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.verb.c_str());
+  }
+  if (body) {
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+    curl_easy_setopt(e, CURLOPT_POSTFIELDS, body->size() ? body->str().data() : "");
+  }
+
+  CURLcode rc = curl_easy_perform(e);
+
+  bool deliver = false;
+  switch (rc) {
+    case CURLE_OK:
+      deliver = true;
+      break;
+    // Cut off halfway, or a redirect that is not followed: the answer as far as it came.
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_TOO_MANY_REDIRECTS:
+      deliver = out.headersComplete;
+      break;
+    default:
+      break;
+  }
+  if (out.overLimit) deliver = false;
+  if (!deliver) {
+    out.headers.clear();
+    out.headers.shrink_to_fit();
+    out.body.clear();
+    out.body.shrink_to_fit();
+  }
+  out.delivered = deliver;
+  return deliver;
+}
+
+bool CurlPlatform::InternetReadFile(InternetHandle request, unsigned char* buffer,
+                                    std::uint32_t toRead, std::uint32_t& bytesRead) {
+  bytesRead = 0;
+  std::shared_ptr<State::Response> response;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto* r = state_->Find<State::Request>(request);
+    if (!r) return false;
+    response = r->response;
+  }
+  if (!buffer) return false;
+  constexpr std::uint32_t kChunk = 1024;
+  std::size_t left = response->body.size() - response->readPos;
+  std::size_t n = std::min<std::size_t>({left, toRead, kChunk});
+  if (n) std::memcpy(buffer, response->body.data() + response->readPos, n);
+  response->readPos += n;
+  bytesRead = static_cast<std::uint32_t>(n);
+  return response->delivered;
+}
+
+bool CurlPlatform::HttpQueryInfo(InternetHandle request, int infoLevel, char* buffer,
+                                 std::uint32_t& length) {
+  if (infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return false;
+  std::shared_ptr<State::Response> response;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto* r = state_->Find<State::Request>(request);
+    if (!r) return false;
+    response = r->response;
+  }
+  const std::string& headers = response->headers;
+  if (!response->delivered || headers.empty()) return false;
+  std::size_t needed = headers.size() + 1;
+  if (!buffer || length < needed) {
+    length = static_cast<std::uint32_t>(std::min<std::size_t>(needed, UINT32_MAX));
+    return false;
+  }
+  std::memcpy(buffer, headers.data(), headers.size());
+  buffer[headers.size()] = '\0';
+  length = static_cast<std::uint32_t>(headers.size());
+  return true;
+}
+
+bool CurlPlatform::InternetCloseHandle(InternetHandle handle) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  auto it = state_->handles.find(handle);
+  if (it == state_->handles.end()) return false;
+  // What was opened from a closed handle goes with it.
+  std::vector<InternetHandle> doomed{handle};
+  for (std::size_t i = 0; i < doomed.size(); ++i) {
+    for (const auto& [id, entry] : state_->handles) {
+      InternetHandle parent = 0;
+      if (auto* c = std::get_if<State::Connection>(&entry)) parent = c->internet;
+      if (auto* r = std::get_if<State::Request>(&entry)) parent = r->connection;
+      if (parent == doomed[i]) doomed.push_back(id);
+    }
+  }
+  for (InternetHandle id : doomed) state_->handles.erase(id);
+  return true;
+}
+
+}  // namespace kovarra::web

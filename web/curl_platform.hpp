@@ -1,0 +1,58 @@
+#pragma once
+
+// The HTTP platform over libcurl's blocking easy interface, with the contract of the classic
+// Windows Internet calls (see http_platform.hpp).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "web/http_platform.hpp"
+
+namespace kovarra::web {
+
+// How the platform reaches the services: filled from build constants by the program and
+// otherwise by tests.
+struct HttpOptions {
+  std::string extraCaFile;  // PEM file trusted besides the system store; empty = none
+  long connectTimeoutMs = 15000;
+  long lowSpeedSeconds = 30;  // a transfer with no byte for this long is given up
+  long totalTimeoutMs = 60000;
+  // Answers beyond these sizes are treated as failed transfers rather than exhausting memory.
+  std::size_t maxBodyBytes = std::size_t{256} << 20;
+  std::size_t maxHeaderBytes = std::size_t{1} << 20;
+};
+
+// Handles are ids into a table owned by the object; closing an Internet handle or a connection
+// closes what was opened from it. The cookie store (for requests without
+// INTERNET_FLAG_NO_COOKIES) and the idle connections live as long as the object.
+// The operations may be called from several threads at once.
+class CurlPlatform final : public HttpPlatform {
+ public:
+  explicit CurlPlatform(HttpOptions options = {});
+  ~CurlPlatform() override;
+  CurlPlatform(const CurlPlatform&) = delete;
+  CurlPlatform& operator=(const CurlPlatform&) = delete;
+
+  InternetHandle InternetOpen(const Text& userAgent, int accessType,
+                              const std::optional<Text>& proxy,
+                              const std::optional<Text>& proxyBypass, std::uint32_t flags) override;
+  InternetHandle InternetConnect(InternetHandle internet, const Text& serverName, int port,
+                                 int service, std::uint32_t flags) override;
+  InternetHandle HttpOpenRequest(InternetHandle connection, const Text& verb,
+                                 const Text& objectName, const Text& version,
+                                 std::uint32_t flags) override;
+  bool HttpSendRequest(InternetHandle request, const Text& headers, const Bytes* body) override;
+  bool InternetReadFile(InternetHandle request, unsigned char* buffer, std::uint32_t toRead,
+                        std::uint32_t& bytesRead) override;
+  bool HttpQueryInfo(InternetHandle request, int infoLevel, char* buffer,
+                     std::uint32_t& length) override;
+  bool InternetCloseHandle(InternetHandle handle) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace kovarra::web
