@@ -1,0 +1,5 @@
+#include "ui/startup.hpp"
+
+int main(int argc, char** argv) {
+  return kovarra::RunProgram(argc, argv);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+// The program's one window "KovarraV2.0" and its thirty-three controls.
+
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "matches/ports.hpp"
+#include "ui/controls.hpp"
+#include "ui/strip.hpp"
+
+namespace kovarra {
+
+inline constexpr int kLogoCount = 17;
+// Strip order: alphabetical, the order of the team catalogue.
+inline constexpr std::array<const char*, kLogoCount> kLogoNames = {
+    "blg", "edg", "fpx", "ig",  "jdg", "lgd", "lng", "omg", "ra",
+    "rng", "rw",  "sn",  "tes", "tt",  "up",  "v5",  "we"};
+inline constexpr int kLogoSpacing = 118;
+// Every control fits in this client area; with a Windows frame it is the 968 x 639 window.
+inline constexpr int kClientWidth = 960;
+inline constexpr int kClientHeight = 606;
+
+class MainWindow : public QWidget, public MatchWindow {
+ public:
+  // Creates the window with every control in its designed state and runs the created handler;
+  // null when the window cannot be made (its pictures are missing).
+  static std::unique_ptr<MainWindow> Load();
+
+  MainWindow();
+
+  // The handlers of the window's own events.
+  void Created();
+  void CanBeClosed();
+
+  // Shows the window in its normal state, centred on the primary screen, and activates it.
+  void ShowCentred();
+
+  // May be null: the browser's events are then ignored.
+  void SetBrowserEvents(BrowserEvents* events) { events_ = events; }
+
+  ReportList& MatchList() override { return *list_; }
+  ComboBox& PageList() override { return *pageList_; }
+  ComboBox& PageSizeList() override { return *pageSizeList_; }
+  CaptionControl& TotalPagesLabel() override { return *totalPages_; }
+  CaptionControl& TotalCountLabel() override { return *totalCount_; }
+  CaptionControl& MatchGroupBox() override { return *matchesBox_; }
+
+  TimerControl& LeftTimer() { return leftTimer_; }
+  TimerControl& RightTimer() { return rightTimer_; }
+  PlacedControl& StripPlace() { return stripPlace_; }
+  PlacedControl& TeamsBoxPlace() { return teamsPlace_; }
+  LogoStrip& Strip() { return strip_; }
+
+  // True when every picture of the design was found.
+  bool PicturesLoaded() const { return picturesLoaded_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  template <typename F>
+  void Raise(F&& call) {
+    if (events_) call(*events_);
+  }
+
+  GroupBoxWidget* teamsBox_;
+  QWidget* stripBox_;
+  std::array<PictureBox*, kLogoCount> logos_{};
+  TimerControl leftTimer_;
+  TimerControl rightTimer_;
+  GroupBoxWidget* matchesBox_;
+  ReportListWidget* list_;
+  LabelWidget* totalPages_;
+  LabelWidget* totalCount_;
+  QPushButton* previous_;
+  QPushButton* next_;
+  ComboBoxWidget* pageList_;
+  ComboBoxWidget* pageSizeList_;
+  WidgetPlace stripPlace_;
+  WidgetPlace teamsPlace_;
+  LogoStrip strip_;
+  BrowserEvents* events_ = nullptr;
+  bool picturesLoaded_ = true;
+};
+
+}  // namespace kovarra
