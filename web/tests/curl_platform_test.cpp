@@ -1,0 +1,365 @@
+#include "web/curl_platform.hpp"
+
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "core/codepage.hpp"
+#include "tests/support/loopback_server.hpp"
+#include "tests/support/tls_identity.hpp"
+#include "web/charset.hpp"
+#include "web/web_request.hpp"
+
+namespace kovarra::web {
+namespace {
+
+using ::kovarra::testing::LoopbackServer;
+using ::kovarra::testing::RawConnection;
+using ::kovarra::testing::ScriptedServer;
+using ::kovarra::testing::TestTlsIdentity;
+using ::kovarra::testing::UntrustedTlsIdentity;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+HttpOptions QuickOptions() {
+  HttpOptions o;
+  o.connectTimeoutMs = 3000;
+  o.lowSpeedSeconds = 1;
+  o.totalTimeoutMs = 5000;
+  return o;
+}
+
+HttpOptions TrustingTestCa() {
+  HttpOptions o = QuickOptions();
+  o.extraCaFile = TestTlsIdentity().caCertPath;
+  return o;
+}
+
+// A port on 127.0.0.1 that nobody listens on.
+int DeadPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
+std::string Ok(std::string_view body, std::string_view extraHeaders = "") {
+  return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" +
+         std::string(extraHeaders) + "Connection: close\r\n\r\n" + std::string(body);
+}
+
+ScriptedServer Answering(std::string answer) {
+  return ScriptedServer([answer](RawConnection& c) {
+    c.ReadRequest();
+    c.Send(answer);
+  });
+}
+
+TEST(CurlPlatformFaults, RefusedConnectionGivesEmptyAnswerAndBlankHeaders) {
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text("http://127.0.0.1:" + std::to_string(DeadPort()) + "/x");
+  EXPECT_EQ(WebRequest(args, platform), Text());
+  EXPECT_EQ(args.rawHeaders, BlankText(5000));
+}
+
+TEST(CurlPlatformFaults, SilentServerEndsAtTheTimeOut) {
+  ScriptedServer silent([](RawConnection& c) {
+    c.ReadRequest();
+    c.HoldOpen();
+  });
+  ASSERT_TRUE(silent.Start());
+  CurlPlatform platform(QuickOptions());
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WebRequest(Text(silent.Url("/x")), 0, platform), Text());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+}
+
+TEST(CurlPlatformFaults, ResetHalfwayDeliversTheBytesSoFar) {
+  const std::string part(4000, 'a');
+  ScriptedServer server([&](RawConnection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + part);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    c.Reset();
+  });
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text(server.Url("/x"));
+  EXPECT_EQ(WebRequest(args, platform).str(), part);
+  EXPECT_THAT(args.rawHeaders.str(), StartsWith("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(CurlPlatformFaults, OversizedHeaderBlockLeavesBlanksButKeepsBody) {
+  ScriptedServer server = Answering(Ok("the body", "X-Long: " + std::string(6000, 'x') + "\r\n"));
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text(server.Url("/x"));
+  EXPECT_EQ(WebRequest(args, platform), Text("the body"));
+  EXPECT_EQ(args.rawHeaders, BlankText(5000));
+}
+
+TEST(CurlPlatformFaults, ChunkedBodySplitAtOddPlaces) {
+  ScriptedServer server([](RawConnection& c) {
+    c.ReadRequest();
+    const char* pieces[] = {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5",
+                            "\r\nhel",
+                            "lo\r",
+                            "\n1",
+                            "0\r\n0123456789abcdef\r\n",
+                            "0\r",
+                            "\n\r\n"};
+    for (const char* p : pieces) {
+      c.Send(p);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  EXPECT_EQ(WebRequest(Text(server.Url("/x")), 0, platform), Text("hello0123456789abcdef"));
+}
+
+TEST(CurlPlatformRedirects, NonHttpTargetIsNotFollowed) {
+  ScriptedServer server = Answering(
+      "HTTP/1.1 302 Found\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\n\r\n");
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text(server.Url("/x"));
+  EXPECT_EQ(WebRequest(args, platform), Text());
+  EXPECT_THAT(args.rawHeaders.str(), StartsWith("HTTP/1.1 302 Found\r\n"));
+  EXPECT_EQ(args.location, Text("file:///etc/hostname"));
+}
+
+TEST(CurlPlatformRedirects, FollowedRedirectGivesTheFinalResponse) {
+  LoopbackServer server;
+  server.server().Get("/a", [](const httplib::Request&, httplib::Response& r) {
+    r.set_redirect("/b");
+    r.set_header("X-First", "1");
+  });
+  server.server().Get("/b", [](const httplib::Request&, httplib::Response& r) {
+    r.set_header("X-Final", "1");
+    r.set_content("final", "text/plain");
+  });
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+
+  WebRequestArgs args;
+  args.url = Text(server.Url("/a"));
+  EXPECT_EQ(WebRequest(args, platform), Text("final"));
+  EXPECT_THAT(args.rawHeaders.str(), StartsWith("HTTP/1.1 200 OK\r\n"));
+  EXPECT_THAT(args.rawHeaders.str(), HasSubstr("X-Final: 1\r\n"));
+  EXPECT_THAT(args.rawHeaders.str(), Not(HasSubstr("X-First")));
+
+  WebRequestArgs held;
+  held.url = Text(server.Url("/a"));
+  held.noRedirect = true;
+  WebRequest(held, platform);
+  EXPECT_THAT(held.rawHeaders.str(), StartsWith("HTTP/1.1 302"));
+  EXPECT_EQ(held.location, Text("/b"));
+}
+
+TEST(CurlPlatformTls, TrustDecidesTheAnswer) {
+  LoopbackServer trusted(TestTlsIdentity());
+  LoopbackServer untrusted(UntrustedTlsIdentity());
+  for (LoopbackServer* s : {&trusted, &untrusted}) {
+    s->server().Get("/x", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("secret", "text/plain");
+    });
+    ASSERT_TRUE(s->Start());
+  }
+  CurlPlatform withCa(TrustingTestCa());
+  CurlPlatform systemOnly(QuickOptions());
+  const std::string localhost = "https://localhost:" + std::to_string(trusted.port()) + "/x";
+
+  EXPECT_EQ(WebRequest(Text(trusted.Url("/x")), 0, withCa), Text("secret"));
+  EXPECT_EQ(WebRequest(Text(localhost), 0, withCa), Text("secret"));
+  EXPECT_EQ(WebRequest(Text(untrusted.Url("/x")), 0, withCa), Text());
+  EXPECT_EQ(WebRequest(Text(trusted.Url("/x")), 0, systemOnly), Text());
+}
+
+TEST(CurlPlatformBodies, TenMegabytesArriveWhole) {
+  std::string big(10 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+  LoopbackServer server;
+  server.server().Get("/big", [&](const httplib::Request&, httplib::Response& r) {
+    r.set_content(big, "application/octet-stream");
+  });
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  Text got = WebRequest(Text(server.Url("/big")), 0, platform);
+  EXPECT_EQ(got.size(), big.size());
+  EXPECT_TRUE(got.str() == big);
+}
+
+TEST(CurlPlatformBodies, Utf8AnswersArriveUnalteredForConversion) {
+  struct Case {
+    const char* name;
+    std::string body;
+  };
+  const Case cases[] = {
+      {"unmappable", "charset=utf-8 \xE4\xB8\xAD \xF0\x9F\x98\x80 \xE2\x82\xA9"},
+      {"invalid", "charset=utf-8 ok \xC3 \xFF\xFE \xE4\xB8 \xED\xA0\x80 end"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server = Answering(Ok(c.body, "Content-Type: text/html; charset=UTF-8\r\n"));
+    ASSERT_TRUE(server.Start());
+    CurlPlatform platform(QuickOptions());
+    Text got = WebRequest(Text(server.Url("/x")), 0, platform);
+    EXPECT_EQ(got, BytesToText(ConvertCharset(Bytes(c.body))));
+    if (std::string(c.name) == "unmappable") {
+      EXPECT_THAT(got.str(), HasSubstr(Gbk("中").str()));
+    }
+  }
+}
+
+TEST(CurlPlatformRequests, HeaderLinesAsSent) {
+  ScriptedServer server = Answering(Ok("ok"));
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text(server.Url("/p?q=1"));
+  args.headers = Text("X-First: 1\r\n");  // the routine's own lines follow an empty line
+  args.method = 1;
+  args.postText = Text("a=1");
+  EXPECT_EQ(WebRequest(args, platform), Text("ok"));
+
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& r = requests[0];
+  EXPECT_THAT(r, StartsWith("POST /p?q=1 HTTP/1.1\r\n"));
+  EXPECT_EQ(r.find("\r\n\r\n"), r.size() - 4 - 3) << r;  // one header block, then the body
+  EXPECT_THAT(r, HasSubstr("\r\nX-First: 1\r\n"));
+  EXPECT_THAT(r, HasSubstr("\r\nReferer: " + server.Url("/p?q=1") + "\r\n"));
+  EXPECT_THAT(r, HasSubstr("\r\nAccept-Language: zh-cn\r\n"));
+  EXPECT_THAT(r, HasSubstr("\r\nUser-Agent: " + DefaultUserAgent().str() + "\r\n"));
+  EXPECT_THAT(r, HasSubstr("\r\nHost: 127.0.0.1:"));
+  EXPECT_THAT(r, Not(HasSubstr("Accept-Encoding")));
+  EXPECT_THAT(r, Not(HasSubstr("Expect:")));
+  EXPECT_THAT(r, HasSubstr("\r\n\r\na=1"));
+}
+
+TEST(CurlPlatformRequests, InjectedLineBreaksCannotSplitTheRequest) {
+  ScriptedServer server = Answering(Ok("ok"));
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+  WebRequestArgs args;
+  args.url = Text(server.Url("/a b\r\nX-Evil: 1"));
+  args.headers = Text("X-A: 1\nX-B: 2\r\rX-C: 3");
+  WebRequest(args, platform);
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& r = requests[0];
+  EXPECT_THAT(r, StartsWith("GET /a%20b%0D%0AX-Evil:%201 HTTP/1.1\r\n"));
+  EXPECT_THAT(r, HasSubstr("\r\nX-A: 1\r\nX-B: 2\r\nX-C: 3\r\n"));
+}
+
+TEST(CurlPlatformRequests, CookiesKeptOnlyWithoutNoCookies) {
+  LoopbackServer server;
+  server.server().Get("/set", [](const httplib::Request&, httplib::Response& r) {
+    r.set_header("Set-Cookie", "sid=42; Path=/");
+    r.set_content("set", "text/plain");
+  });
+  server.server().Get("/echo", [](const httplib::Request& q, httplib::Response& r) {
+    r.set_content("[" + q.get_header_value("Cookie") + "]", "text/plain");
+  });
+  ASSERT_TRUE(server.Start());
+  CurlPlatform platform(QuickOptions());
+
+  EXPECT_EQ(WebRequest(Text(server.Url("/set")), 0, platform), Text("set"));
+  EXPECT_EQ(WebRequest(Text(server.Url("/echo")), 0, platform), Text("[sid=42]"));
+
+  WebRequestArgs own;  // the caller's cookies: the platform's store stays out
+  own.url = Text(server.Url("/echo"));
+  own.cookies = Text();
+  EXPECT_EQ(WebRequest(own, platform), Text("[]"));
+
+  CurlPlatform fresh(QuickOptions());
+  EXPECT_EQ(WebRequest(Text(server.Url("/echo")), 0, fresh), Text("[]"));
+}
+
+TEST(CurlPlatformRequests, ProxyServesHttpAddressesOnly) {
+  ScriptedServer proxy = Answering(Ok("via proxy"));
+  ASSERT_TRUE(proxy.Start());
+  LoopbackServer secure(TestTlsIdentity());
+  secure.server().Get("/s", [](const httplib::Request&, httplib::Response& r) {
+    r.set_content("direct", "text/plain");
+  });
+  ASSERT_TRUE(secure.Start());
+  CurlPlatform platform(TrustingTestCa());
+
+  WebRequestArgs plain;
+  plain.url = Text("http://league.invalid/list?x=1");
+  plain.proxy = Text("127.0.0.1:" + std::to_string(proxy.port()));
+  EXPECT_EQ(WebRequest(plain, platform), Text("via proxy"));
+  ASSERT_EQ(proxy.Requests().size(), 1u);
+  EXPECT_THAT(proxy.Requests()[0], StartsWith("GET http://league.invalid/list?x=1 HTTP/1.1\r\n"));
+
+  WebRequestArgs tls;
+  tls.url = Text(secure.Url("/s"));
+  tls.proxy = plain.proxy;
+  EXPECT_EQ(WebRequest(tls, platform), Text("direct"));
+  EXPECT_EQ(proxy.Requests().size(), 1u);
+}
+
+TEST(CurlPlatformHandles, QueryAndReadFollowTheContract) {
+  ScriptedServer server = Answering(Ok(std::string(3000, 'z'), "X-A: 1\r\n"));
+  ASSERT_TRUE(server.Start());
+  CurlPlatform p(QuickOptions());
+  InternetHandle net = p.InternetOpen("agent", INTERNET_OPEN_TYPE_DIRECT, {}, {}, 0);
+  InternetHandle con = p.InternetConnect(net, "127.0.0.1", server.port(), INTERNET_SERVICE_HTTP, 0);
+  InternetHandle req = p.HttpOpenRequest(con, "GET", "/x", "HTTP/1.1", 0);
+  ASSERT_NE(req, 0u);
+  EXPECT_EQ(p.InternetConnect(net, "bad/host", 80, INTERNET_SERVICE_HTTP, 0), 0u);
+  EXPECT_EQ(p.HttpOpenRequest(con, "G T", "/x", "HTTP/1.1", 0), 0u);
+
+  p.HttpSendRequest(req, "", nullptr);
+  const std::string expected =
+      "HTTP/1.1 200 OK\r\nContent-Length: 3000\r\nX-A: 1\r\nConnection: close\r\n";
+  char small[10];
+  std::memset(small, '#', sizeof small);
+  std::uint32_t length = sizeof small;
+  EXPECT_FALSE(p.HttpQueryInfo(req, HTTP_QUERY_RAW_HEADERS_CRLF, small, length));
+  EXPECT_EQ(length, expected.size() + 1);
+  EXPECT_EQ(std::string(small, sizeof small), std::string(10, '#'));
+  std::string big(length, '#');
+  EXPECT_TRUE(p.HttpQueryInfo(req, HTTP_QUERY_RAW_HEADERS_CRLF, big.data(), length));
+  EXPECT_EQ(std::string(big.c_str()), expected);
+
+  unsigned char buffer[2048];
+  std::uint32_t got = 0;
+  std::size_t total = 0;
+  int reads = 0;
+  while (p.InternetReadFile(req, buffer, sizeof buffer, got) && got) {
+    EXPECT_LE(got, 1024u);
+    total += got;
+    ++reads;
+  }
+  EXPECT_EQ(total, 3000u);
+  EXPECT_EQ(reads, 3);
+
+  // Closing the Internet handle takes its connection and request along.
+  EXPECT_TRUE(p.InternetCloseHandle(net));
+  EXPECT_FALSE(p.InternetCloseHandle(req));
+  EXPECT_FALSE(p.InternetReadFile(req, buffer, sizeof buffer, got));
+  EXPECT_EQ(got, 0u);
+}
+
+}  // namespace
+}  // namespace kovarra::web
