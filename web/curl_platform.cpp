@@ -196,6 +196,7 @@ struct CurlPlatform::State {
       curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
     }
     ~Share() {
+      for (CURL* e : idle) curl_easy_cleanup(e);
       if (handle) curl_share_cleanup(handle);
     }
     static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
@@ -204,6 +205,42 @@ struct CurlPlatform::State {
     static void Unlock(CURL*, curl_lock_data data, void* self) {
       if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<Share*>(self)->locks[data].unlock();
     }
+
+    // Easy handles are kept for reuse (a fresh one costs more than a small transfer); each
+    // share has its own, so a handle never carries the cookie engine into a request without.
+    std::mutex idleMutex;
+    std::vector<CURL*> idle;
+  };
+
+  // An easy handle, reset to defaults, borrowed from a share's idle handles for one transfer.
+  class EasyLease {
+   public:
+    explicit EasyLease(Share& share) : share_(share) {
+      {
+        std::lock_guard<std::mutex> lock(share.idleMutex);
+        if (!share.idle.empty()) {
+          easy_ = share.idle.back();
+          share.idle.pop_back();
+        }
+      }
+      if (easy_) {
+        curl_easy_reset(easy_);
+      } else {
+        easy_ = curl_easy_init();
+      }
+    }
+    ~EasyLease() {
+      if (!easy_) return;
+      std::lock_guard<std::mutex> lock(share_.idleMutex);
+      share_.idle.push_back(easy_);
+    }
+    EasyLease(const EasyLease&) = delete;
+    EasyLease& operator=(const EasyLease&) = delete;
+    CURL* get() const { return easy_; }
+
+   private:
+    Share& share_;
+    CURL* easy_ = nullptr;
   };
 
   explicit State(HttpOptions o) : options(std::move(o)) {
@@ -385,11 +422,12 @@ std::size_t CurlPlatform::State::OnBody(char* data, std::size_t size, std::size_
 bool CurlPlatform::State::Perform(const Internet& internet, const Connection& connection,
                                   const Request& request, const std::string& headerText,
                                   const Bytes* body, Response& out) {
-  std::unique_ptr<CURL, EasyFree> easy(curl_easy_init());
-  if (!easy) return false;
-  CURL* e = easy.get();
   const bool secure = (request.flags & INTERNET_FLAG_SECURE) != 0;
   const bool cookies = (request.flags & INTERNET_FLAG_NO_COOKIES) == 0;
+  Share& share = cookies ? withCookies : withoutCookies;
+  EasyLease easy(share);
+  if (!easy.get()) return false;
+  CURL* e = easy.get();
   const bool follow = (request.flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0;
 
   std::string host = connection.host;
@@ -460,7 +498,6 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
   curl_easy_setopt(e, CURLOPT_PROXY, secure ? "" : internet.httpProxy.c_str());
   if (!internet.noProxy.empty()) curl_easy_setopt(e, CURLOPT_NOPROXY, internet.noProxy.c_str());
 
-  Share& share = cookies ? withCookies : withoutCookies;
   if (share.handle) curl_easy_setopt(e, CURLOPT_SHARE, share.handle);
   if (cookies) curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // the engine on, no file read
 
