@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace kovarra {
@@ -76,121 +77,144 @@ const Tables& GetTables() {
   return *tables;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | cp >> 6));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | cp >> 12));
-    out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+// Writes the UTF-8 form of a BMP unit; returns the position after it.
+inline char* PutUtf8(char* o, char16_t u) {
+  if (u < 0x80) {
+    *o++ = static_cast<char>(u);
+  } else if (u < 0x800) {
+    *o++ = static_cast<char>(0xC0 | u >> 6);
+    *o++ = static_cast<char>(0x80 | (u & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | cp >> 18));
-    out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *o++ = static_cast<char>(0xE0 | u >> 12);
+    *o++ = static_cast<char>(0x80 | (u >> 6 & 0x3F));
+    *o++ = static_cast<char>(0x80 | (u & 0x3F));
   }
+  return o;
 }
 
-// Appends the GBK form of one BMP unit (never a surrogate, never 0).
-inline void AppendGbk(std::string& out, const Tables& t, char16_t unit) {
+// Writes the GBK form of one BMP unit (never a surrogate, never 0).
+inline char* PutGbk(char* o, const Tables& t, char16_t unit) {
   std::uint16_t code = t.down[unit];
   if (code == 0) {
-    out.push_back('?');
+    *o++ = '?';
   } else if (code < 0x100) {
-    out.push_back(static_cast<char>(code));
+    *o++ = static_cast<char>(code);
   } else {
-    out.push_back(static_cast<char>(code >> 8));
-    out.push_back(static_cast<char>(code & 0xFF));
+    *o++ = static_cast<char>(code >> 8);
+    *o++ = static_cast<char>(code & 0xFF);
   }
+  return o;
+}
+
+// Length of the run of ASCII bytes starting at p, checked eight bytes at a time.
+inline std::size_t AsciiRun(const unsigned char* p, std::size_t n) {
+  std::size_t i = 0;
+  while (i + 8 <= n) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ull) break;
+    i += 8;
+  }
+  while (i < n && p[i] < 0x80) ++i;
+  return i;
 }
 
 }  // namespace
 
 std::u16string GbkToUtf16(std::string_view gbk) {
   const Tables& t = GetTables();
-  std::u16string out;
-  out.resize(gbk.size());
   const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
   const std::size_t n = gbk.size();
+  std::u16string out(n, u'\0');
+  char16_t* o = out.data();
   std::size_t i = 0;
-  std::size_t k = 0;
   while (i < n) {
-    unsigned b = p[i];
-    if (b < 0x80) {
-      out[k++] = static_cast<char16_t>(b);
-      ++i;
-    } else if (i + 1 < n) {
-      out[k++] = t.up[b << 8 | p[i + 1]];
+    std::size_t run = AsciiRun(p + i, n - i);
+    for (std::size_t end = i + run; i < end; ++i) *o++ = static_cast<char16_t>(p[i]);
+    if (i >= n) break;
+    // p[i] is a lead byte.
+    if (i + 1 < n) {
+      *o++ = t.up[static_cast<unsigned>(p[i]) << 8 | p[i + 1]];
       i += 2;
     } else {
-      out[k++] = kReplacement;
+      *o++ = kReplacement;
       ++i;
     }
   }
-  out.resize(k);
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
   const Tables& t = GetTables();
-  std::string out;
-  out.reserve(gbk.size() + gbk.size() / 2);
   const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
   const std::size_t n = gbk.size();
+  // At most three bytes out for every byte in (a lone lead byte becomes U+FFFD).
+  std::string out(n * 3, '\0');
+  char* o = out.data();
   std::size_t i = 0;
   while (i < n) {
-    unsigned b = p[i];
-    if (b < 0x80) {
-      out.push_back(static_cast<char>(b));
-      ++i;
-    } else if (i + 1 < n) {
-      AppendUtf8(out, t.up[b << 8 | p[i + 1]]);
+    std::size_t run = AsciiRun(p + i, n - i);
+    std::memcpy(o, p + i, run);
+    o += run;
+    i += run;
+    if (i >= n) break;
+    if (i + 1 < n) {
+      o = PutUtf8(o, t.up[static_cast<unsigned>(p[i]) << 8 | p[i + 1]]);
       i += 2;
     } else {
-      AppendUtf8(out, kReplacement);
+      o = PutUtf8(o, kReplacement);
       ++i;
     }
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
 Text Utf16ToGbk(std::u16string_view utf16) {
   const Tables& t = GetTables();
-  std::string out;
-  out.reserve(utf16.size() * 2);
   const std::size_t n = utf16.size();
+  std::string out(n * 2, '\0');
+  char* o = out.data();
   for (std::size_t i = 0; i < n; ++i) {
     char16_t u = utf16[i];
-    if (u == 0) break;
-    if (u >= 0xD800 && u <= 0xDFFF) {
+    if (u < 0x80) {
+      if (u == 0) break;
+      *o++ = static_cast<char>(u);
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
       // A pair is one character beyond the BMP; a lone half is one broken character.
       if (u <= 0xDBFF && i + 1 < n && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) ++i;
-      out.push_back('?');
-      continue;
+      *o++ = '?';
+    } else {
+      o = PutGbk(o, t, u);
     }
-    AppendGbk(out, t, u);
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return Text(std::move(out));
 }
 
 Text Utf8ToGbk(std::string_view utf8) {
   const Tables& t = GetTables();
-  std::string out;
-  out.reserve(utf8.size());
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t n = utf8.size();
+  // Never longer than the input: each sequence or broken piece gives at most as many bytes.
+  std::string out(n, '\0');
+  char* o = out.data();
   std::size_t i = 0;
   while (i < n) {
-    unsigned b = p[i];
-    if (b < 0x80) {
-      if (b == 0) break;
-      out.push_back(static_cast<char>(b));
-      ++i;
-      continue;
+    std::size_t run = AsciiRun(p + i, n - i);
+    const void* nul = std::memchr(p + i, 0, run);
+    if (nul) {
+      std::size_t k = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - (p + i));
+      std::memcpy(o, p + i, k);
+      o += k;
+      break;
     }
+    std::memcpy(o, p + i, run);
+    o += run;
+    i += run;
+    if (i >= n) break;
+    unsigned b = p[i];
     // Decode one sequence; whatever prefix of a valid sequence is present before it breaks
     // (the maximal invalid subsequence) is one "?".
     std::size_t need;
@@ -211,7 +235,7 @@ Text Utf8ToGbk(std::string_view utf8) {
       if (b == 0xF0) lo = 0x90;
       if (b == 0xF4) hi = 0x8F;
     } else {
-      out.push_back('?');
+      *o++ = '?';
       ++i;
       continue;
     }
@@ -228,11 +252,12 @@ Text Utf8ToGbk(std::string_view utf8) {
     }
     i = j;
     if (!ok || cp > 0xFFFF) {
-      out.push_back('?');
+      *o++ = '?';
     } else {
-      AppendGbk(out, t, static_cast<char16_t>(cp));
+      o = PutGbk(o, t, static_cast<char16_t>(cp));
     }
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return Text(std::move(out));
 }
 
