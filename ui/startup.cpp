@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "core/codepage.hpp"
+#include "ui/busy_fetcher.hpp"
 #include "ui/lifecycle.hpp"
 #include "ui/main_window.hpp"
 #include "ui/platform.hpp"
@@ -11,10 +12,10 @@ namespace kovarra {
 
 namespace {
 
-// The match browser that handles the logo presses, the paging controls and the right click.
-std::unique_ptr<BrowserEvents> MakeMatchBrowser(MatchWindow& /*window*/,
-                                                PlatformServices& /*services*/) {
-  return nullptr;
+// The match browser that handles the logo presses, the paging controls and the right click,
+// talking to the service that the build names.
+std::unique_ptr<BrowserEvents> MakeMatchBrowser(MatchWindow& window, PlatformServices& services) {
+  return std::make_unique<ServiceBrowser>(window, services, BuiltInService());
 }
 
 }  // namespace

@@ -227,6 +227,8 @@ bool FakeLeagueService::Bind(const std::string& certPath, const std::string& key
   if (impl_->server) return false;
   auto server = std::make_unique<httplib::SSLServer>(certPath.c_str(), keyPath.c_str());
   if (!server->is_valid()) return false;
+  // Stop waits for idle keep-alive connections; keep that wait short.
+  server->set_keep_alive_timeout(1);
   server->Get(kMatchListPath, [this](const httplib::Request& request, httplib::Response& response) {
     const std::size_t mark = request.target.find('?');
     const std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);

@@ -1,0 +1,58 @@
+#pragma once
+
+// The match browser as the program runs it: its requests go to the league service, and the
+// window shows the wait cursor while one is under way.
+
+#include <QGuiApplication>
+#include <memory>
+
+#include "matches/browser.hpp"
+#include "matches/ports.hpp"
+#include "matches/service.hpp"
+
+namespace kovarra {
+
+// Shows the platform's wait cursor for the length of each fetch. The fetch returns before the
+// browser shows any message, so the cursor is back by then, on every way out.
+class BusyCursorFetcher : public MatchFetcher {
+ public:
+  explicit BusyCursorFetcher(MatchFetcher& inner) : inner_(inner) {}
+  Text Fetch(const Text& url) override {
+    const WaitCursor wait;
+    return inner_.Fetch(url);
+  }
+
+ private:
+  class WaitCursor {
+   public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+  };
+
+  MatchFetcher& inner_;
+};
+
+// A MatchBrowser over a ServiceFetcher behind a BusyCursorFetcher, owning both.
+class ServiceBrowser : public BrowserEvents {
+ public:
+  ServiceBrowser(MatchWindow& window, PlatformServices& platform, const ServiceDescription& service)
+      : service_(service), busy_(service_), browser_(window, platform, busy_) {}
+
+  void LogoPressed(int logo, int x, int y, int keyState) override {
+    browser_.LogoPressed(logo, x, y, keyState);
+  }
+  void PreviousPageClicked() override { browser_.PreviousPageClicked(); }
+  void NextPageClicked() override { browser_.NextPageClicked(); }
+  void PageSizeSelected() override { browser_.PageSizeSelected(); }
+  void PageSelected() override { browser_.PageSelected(); }
+  void MatchListRightClicked() override { browser_.MatchListRightClicked(); }
+
+ private:
+  ServiceFetcher service_;
+  BusyCursorFetcher busy_;
+  MatchBrowser browser_;
+};
+
+}  // namespace kovarra
