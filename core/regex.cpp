@@ -4,6 +4,8 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -37,9 +39,11 @@ struct MatchList {
   std::vector<std::uint32_t> spans;  // per match: (groups + 1) begin/end pairs of UTF-16 units
   std::uint32_t units = 0;           // length of the subject in UTF-16 units
   // Every GBK character is one UTF-16 unit, so a unit's byte offset is the unit plus the number
-  // of double-byte characters before it; these are their unit indices, ascending.
+  // of double-byte characters before it. Per block of 64 units: the byte offset where it starts
+  // and a bit for each of its double-byte characters.
   bool direct = true;
-  std::vector<std::uint32_t> wide;
+  std::vector<std::uint32_t> blockBytes;
+  std::vector<std::uint64_t> blockWide;
   std::u16string wideSubject;  // kept only when the direct mapping does not hold
 
   int count() const { return static_cast<int>(spans.size() / (2 * (groups + 1))); }
@@ -153,8 +157,6 @@ class BudgetedSearch {
         continue;
       }
       if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) return rc;
-      // The subject was validated by the first search; later ones need not walk it again.
-      checked_ = PCRE2_NO_UTF_CHECK;
       probe_ = std::max(kMinProbe, probe_ - probe_ / 64);
       return rc;
     }
@@ -166,7 +168,8 @@ class BudgetedSearch {
   std::u16string_view subject_;
   std::uint32_t remaining_;
   std::uint32_t probe_ = 4096;
-  std::uint32_t checked_ = 0;
+  // Widening never leaves half a surrogate pair, so the subject needs no check by the engine.
+  static constexpr std::uint32_t checked_ = PCRE2_NO_UTF_CHECK;
   std::unique_ptr<pcre2_match_context, MatchContextDeleter> context_;
   std::unique_ptr<pcre2_match_data, MatchDataDeleter> data_;
 };
@@ -210,26 +213,68 @@ bool Collect(const Compiled& compiled, std::u16string_view subject, bool global,
   return true;
 }
 
-// Widens a GBK subject and records where its double-byte characters stand.
-std::u16string Widen(std::string_view gbk, MatchList& out) {
-  std::u16string wide = GbkToUtf16(gbk);
+// Widens a GBK subject into a buffer of the thread that is reused from run to run (a fresh one
+// for a large subject costs more in page faults than the search), and records where its
+// double-byte characters stand.
+std::u16string_view Widen(std::string_view gbk, MatchList& out) {
+  thread_local std::unique_ptr<char16_t[]> buffer;
+  thread_local std::size_t capacity = 0;
+  thread_local std::vector<std::uint32_t> wide;  // unit indices of the double-byte characters
+  if (capacity < gbk.size() + 1 || !buffer) {
+    buffer.reset(new char16_t[gbk.size() + 1]);
+    capacity = gbk.size() + 1;
+  }
+  wide.clear();
+  char16_t* units = buffer.get();
+  // ASCII stands for itself; the double-byte characters go through the code page in one call.
+  std::string pairs;
   const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
+  const std::size_t n = gbk.size();
   std::uint32_t unit = 0;
-  for (std::size_t i = 0; i < gbk.size(); ++unit) {
-    if (p[i] < 0x80 || i + 1 == gbk.size()) {
-      ++i;
-    } else {
-      out.wide.push_back(unit);
-      i += 2;
+  for (std::size_t i = 0; i < n;) {
+    std::uint64_t eight;
+    if (i + 8 <= n && (std::memcpy(&eight, p + i, 8), (eight & 0x8080808080808080u) == 0)) {
+      for (int k = 0; k < 8; ++k) units[unit + k] = p[i + k];
+      i += 8;
+      unit += 8;
+      continue;
     }
+    if (p[i] < 0x80) {
+      units[unit++] = p[i++];
+      continue;
+    }
+    const std::size_t width = i + 1 < n ? 2 : 1;  // a lone lead byte ends the text
+    wide.push_back(unit++);
+    pairs.append(gbk.data() + i, width);
+    i += width;
   }
-  out.units = static_cast<std::uint32_t>(wide.size());
-  if (unit != wide.size()) {
+  out.units = unit;
+
+  std::u16string converted = GbkToUtf16(pairs);
+  if (converted.size() != wide.size()) {
+    // Not one unit per character: keep the conversion itself and read texts back through it.
     out.direct = false;
-    out.wide.clear();
-    out.wideSubject = wide;
+    out.wideSubject = GbkToUtf16(gbk);
+    for (char16_t& u : out.wideSubject)
+      if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+    out.units = static_cast<std::uint32_t>(out.wideSubject.size());
+    return out.wideSubject;
   }
-  return wide;
+  const std::size_t blocks = unit / 64 + 1;
+  out.blockWide.assign(blocks, 0);
+  out.blockBytes.resize(blocks);
+  for (std::size_t k = 0; k < converted.size(); ++k) {
+    const char16_t u = converted[k];
+    // The engine is told the subject is valid UTF-16, so no half of a pair may stand alone.
+    units[wide[k]] = (u >= 0xD800 && u <= 0xDFFF) ? char16_t{0xFFFD} : u;
+    out.blockWide[wide[k] / 64] |= std::uint64_t{1} << (wide[k] % 64);
+  }
+  std::uint32_t extra = 0;
+  for (std::size_t b = 0; b < blocks; ++b) {
+    out.blockBytes[b] = static_cast<std::uint32_t>(b * 64) + extra;
+    extra += static_cast<std::uint32_t>(std::popcount(out.blockWide[b]));
+  }
+  return {units, unit};
 }
 
 // Appends the JScript-style expansion of a replacement for the given match.
@@ -337,7 +382,7 @@ bool RegexObject::RunPattern(const Text& pattern, const Text& subject, bool case
   if (subject.size() >= MatchList::kUnset) return false;
   auto matches = std::make_shared<MatchList>();
   matches->groups = engine->compiled->captures;
-  const std::u16string wide = Widen(subject.view(), *matches);
+  const std::u16string_view wide = Widen(subject.view(), *matches);
   if (!Collect(*engine->compiled, wide, global, *matches)) return false;
   matches_ = std::move(matches);
   return true;
@@ -348,10 +393,10 @@ Text RegexObject::PatternText() const {
 }
 
 std::uint32_t RegexObject::ByteOffset(std::uint32_t unit) const {
-  if (unit >= matches_->units) return static_cast<std::uint32_t>(subject_.size());
-  const auto& wide = matches_->wide;
-  return unit + static_cast<std::uint32_t>(std::lower_bound(wide.begin(), wide.end(), unit) -
-                                           wide.begin());
+  const MatchList& m = *matches_;
+  if (unit >= m.units) return static_cast<std::uint32_t>(subject_.size());
+  const std::uint64_t before = m.blockWide[unit / 64] & ((std::uint64_t{1} << (unit % 64)) - 1);
+  return m.blockBytes[unit / 64] + unit % 64 + static_cast<std::uint32_t>(std::popcount(before));
 }
 
 Text RegexObject::Slice(std::uint32_t unitBegin, std::uint32_t unitEnd) const {
