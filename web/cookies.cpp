@@ -42,6 +42,11 @@ Text RemoveDuplicateItems(const Text& text, const Text& separator) {
     seen.push_back(piece);
     out.Append(piece.view()).Append(separator.view());
   }
+  // An empty piece kept last would leave a separator at the end, and the text would read
+  // back differently: drop it with its separator.
+  if (!seen.empty() && seen.back().empty()) {
+    out = LeftText(out, TextLength(out) - TextLength(separator));
+  }
   return LeftText(out, TextLength(out) - TextLength(separator));
 }
 
