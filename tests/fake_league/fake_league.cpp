@@ -229,6 +229,9 @@ bool FakeLeagueService::Bind(const std::string& certPath, const std::string& key
   if (!server->is_valid()) return false;
   // Stop waits for idle keep-alive connections; keep that wait short.
   server->set_keep_alive_timeout(1);
+  // Header and body go out in separate writes; without this, Nagle's algorithm holds the body
+  // back until the client's delayed acknowledgement, some 40 ms per answer.
+  server->set_tcp_nodelay(true);
   server->Get(kMatchListPath, [this](const httplib::Request& request, httplib::Response& response) {
     const std::size_t mark = request.target.find('?');
     const std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);

@@ -1,0 +1,97 @@
+// From the press on a logo to the last row written: one page of 20 matches from the fake league
+// service on 127.0.0.1, through the real window, WebRequest and libcurl.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <memory>
+#include <string>
+
+#include "matches/browser.hpp"
+#include "matches/service.hpp"
+#include "tests/fake_league/fake_league.hpp"
+#include "tests/support/tls_identity.hpp"
+#include "ui/busy_fetcher.hpp"
+#include "ui/controls.hpp"
+#include "ui/main_window.hpp"
+
+namespace kovarra {
+namespace {
+
+// The benchmarks share one application object, offscreen unless told otherwise.
+void EnsureApplication() {
+  if (QApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "kovarra_bench";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+}
+
+// A press that shows a message would wait for the user; here it is counted instead.
+class SilentServices : public PlatformServices {
+ public:
+  int ShowMessage(const Text&, int, const std::optional<Text>&) override {
+    ++messages;
+    return 1;
+  }
+  void OpenUrl(const Text&) override {}
+  void TerminateProgram(int) override { ++messages; }
+  int messages = 0;
+};
+
+struct PressRig {
+  PressRig() {
+    EnsureApplication();
+    const auto& identity = testing::TestTlsIdentity();
+    started = service.Start(identity.serverCertPath, identity.serverKeyPath);
+    window = MainWindow::Load();
+    if (!started || !window) return;
+    window->ShowCentred();
+    window->CanBeClosed();                       // the strip stands still
+    window->PageSizeList().SetSelectedIndex(2);  // 20 a page
+    ServiceDescription description;
+    description.dataOrigin = Text("https://127.0.0.1:" + std::to_string(service.Port()));
+    description.http.extraCaFile = identity.caCertPath;
+    browser = std::make_unique<ServiceBrowser>(*window, services, description);
+    window->SetBrowserEvents(browser.get());
+    logo = window->findChild<PictureBox*>(QString::fromUtf8("图片框_we"));
+  }
+
+  void Press() {
+    const QPointF at(50, 50);
+    QMouseEvent press(QEvent::MouseButtonPress, at, logo->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(logo, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, logo->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(logo, &release);
+  }
+
+  testing::FakeLeagueService service;
+  bool started = false;
+  std::unique_ptr<MainWindow> window;
+  SilentServices services;
+  std::unique_ptr<BrowserEvents> browser;
+  PictureBox* logo = nullptr;
+};
+
+void BM_PressToRows(benchmark::State& state) {
+  static PressRig rig;
+  if (!rig.started || !rig.window || !rig.logo) {
+    state.SkipWithError("no window or no fake league service");
+    return;
+  }
+  for (auto _ : state) {
+    rig.Press();
+    if (rig.window->MatchList().RowCount() != 20 || rig.services.messages != 0) {
+      state.SkipWithError("the press did not bring 20 rows");
+      break;
+    }
+  }
+}
+BENCHMARK(BM_PressToRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace kovarra
