@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "core/codepage.hpp"
@@ -184,9 +183,8 @@ TEST(RegexObjectTest, CopySharesMatchesAndReleaseEmpties) {
 TEST(RegexObjectTest, RunawayBacktrackingFailsInBoundedTime) {
   // Nested quantifiers over a subject that almost matches: exponential in its length.
   RegexObject re;
-  const auto begin = std::chrono::steady_clock::now();
+  // Without the budget this never ends; the test's CTest time-out catches that.
   EXPECT_FALSE(re.RunPattern("^(a+)+$", std::string(40, 'a') + "!"));
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
   EXPECT_EQ(re.MatchCount(), 0);
 }
 

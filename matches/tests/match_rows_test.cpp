@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -241,14 +240,12 @@ TEST(ExtractMatchRowsTest, BrokenObjectsOnOneLineJoinTheNextObject) {
 
 TEST(ExtractMatchRowsTest, RunawayBacktrackingIsAPatternFailure) {
   // Every object has its last key renamed; the groups can then be placed in astronomically many
-  // ways over the one-line answer. The run must give up, well within the test's time-out.
+  // ways over the one-line answer. The run must give up; a regression hangs into the test's
+  // CTest time-out instead of passing.
   const Text body = Body("match_list_renamed_last_key.txt");
-  const auto begin = std::chrono::steady_clock::now();
   const MatchExtract got = ExtractMatchRows(body);
-  const auto took = std::chrono::steady_clock::now() - begin;
   EXPECT_EQ(got.outcome, MatchExtractOutcome::PatternFailed);
   EXPECT_TRUE(got.rows.empty());
-  EXPECT_LT(took, std::chrono::seconds(20));
 }
 
 }  // namespace
