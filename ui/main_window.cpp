@@ -139,13 +139,24 @@ void MainWindow::CanBeClosed() {
 }
 
 void MainWindow::ShowCentred() {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+  auto centre = [this] {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
     const QRect full = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(full.left() + (full.width() - outer.width()) / 2,
-         full.top() + (full.height() - outer.height()) / 2);
-  }
+    const QRect outer = frameGeometry();
+    const QPoint frameOffset = geometry().topLeft() - outer.topLeft();
+    setGeometry(QRect(QPoint(full.left() + (full.width() - outer.width()) / 2,
+                             full.top() + (full.height() - outer.height()) / 2) +
+                          frameOffset,
+                      size()));
+  };
+  // Made now, so that the frame around it is known before the window is placed.
+  create();
+  centre();
+  const QSize before = frameGeometry().size();
   showNormal();
+  // The frame's size is known only once the window is up.
+  if (frameGeometry().size() != before) centre();
   raise();
   activateWindow();
 }
