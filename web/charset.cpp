@@ -65,9 +65,6 @@ class Iconv {
   iconv_t cd_;
 };
 
-constexpr char16_t kEuro = 0x20AC;
-constexpr char kLocalEuro = '\x80';  // the one single-byte character of code page 936 above 0x7F
-
 // Gathers UTF-16 in a small buffer and moves it into local text a block at a time, so the
 // table lookups of the code page run over long runs and nothing is kept twice.
 class LocalTextSink {
@@ -97,11 +94,6 @@ class LocalTextSink {
 
  private:
   void PutUnit(char16_t u) {
-    if (u == kEuro) {
-      Flush();
-      out_.Append(std::string_view(&kLocalEuro, 1));
-      return;
-    }
     if (fill_ + 1 > buffer_.size()) Flush();
     buffer_[fill_++] = u;
   }
@@ -116,27 +108,9 @@ class LocalTextSink {
   Text out_;
 };
 
-// Local text to UTF-16, the single byte 0x80 read as the euro sign as code page 936 has it.
-std::u16string LocalToUtf16(std::string_view local) {
-  std::u16string out;
-  out.reserve(local.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(local.data());
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < local.size()) {
-    if (p[i] < 0x80) {
-      ++i;
-    } else if (p[i] == 0x80) {
-      out += GbkToUtf16(local.substr(start, i - start));
-      out.push_back(kEuro);
-      start = ++i;
-    } else {
-      i += 2;
-    }
-  }
-  if (start < local.size()) out += GbkToUtf16(local.substr(start));
-  return out;
-}
+// The local code page is core's, so that every byte of 0x80 or more begins a two-byte character
+// here too: a single-byte euro sign (0x80) would swallow the character after it elsewhere.
+std::u16string LocalToUtf16(std::string_view local) { return GbkToUtf16(local); }
 
 Text Utf16ToLocal(std::u16string_view units) {
   LocalTextSink sink(units.size() * 2);
