@@ -224,6 +224,9 @@ struct CurlPlatform::State {
         }
       }
       if (easy_) {
+        // libcurl 7.88's reset forgets the cookie-file list without freeing it; clearing the
+        // option first frees it and keeps the shared cookies.
+        curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, nullptr);
         curl_easy_reset(easy_);
       } else {
         easy_ = curl_easy_init();
