@@ -1,11 +1,14 @@
 // ConvertCharset on arbitrary bytes: whatever comes in, what comes out for the target "GBK" is
 // decodable local text without a NUL, ASCII passes unchanged, and skipBytes only drops the
-// front of the output. Any source and target names, known or not, are handled safely.
+// front of the output. Any source and target names, known or not, are handled safely. The
+// code page conversions underneath get the same treatment.
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
+#include "core/codepage.hpp"
 #include "core/text.hpp"
 #include "fuzz/fuzz_support.hpp"
 #include "web/charset.hpp"
@@ -37,6 +40,24 @@ Text TakeCharsetName(FuzzedDataProvider& in) {
   return Text(names[in.ConsumeIntegralInRange<std::size_t>(0, names.size() - 1)]);
 }
 
+// The local code page conversions underneath: any units or bytes down give decodable text,
+// and Unicode that came up from local text survives the way down and up again.
+void CheckCodePage(std::string_view bytes) {
+  Text fromUtf8 = Utf8ToGbk(bytes);
+  RequireText(fromUtf8);
+  FUZZ_REQUIRE(DecodableGbk(fromUtf8.view()));
+
+  std::u16string units(bytes.size() / 2, u'\0');
+  std::memcpy(units.data(), bytes.data(), units.size() * 2);
+  Text down = Utf16ToGbk(units);
+  RequireText(down);
+  FUZZ_REQUIRE(DecodableGbk(down.view()));
+
+  std::u16string up = GbkToUtf16(bytes.substr(0, bytes.find('\0')));
+  if (up.find(u'\xFFFD') == std::u16string::npos)
+    FUZZ_REQUIRE(GbkToUtf16(Utf16ToGbk(up).view()) == up);
+}
+
 }  // namespace
 }  // namespace kovarra::fuzz
 
@@ -48,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Text toName = TakeCharsetName(in);
   std::optional<int> skip = TakeOptionalInt(in, -4, 64);
   const Bytes input(in.ConsumeRemainingBytesAsString());
+  CheckCodePage(input.view());
 
   Bytes local = web::ConvertCharset(input);
   FUZZ_REQUIRE(!HasNul(local.view()));
