@@ -57,7 +57,11 @@ report() {
   for f in "$out"/crash-* "$out"/leak-* "$out"/timeout-* "$out"/oom-* "$out"/slow-unit-*; do
     [ -f "$f" ] || continue
     echo "--- reproducer $(basename "$f") ($(stat -c %s "$f") bytes):"
-    head -c 16384 "$f" | xxd
+    if command -v xxd >/dev/null; then
+      head -c 16384 "$f" | xxd
+    else
+      head -c 16384 "$f" | od -A x -t x1z -v
+    fi
   done
   return 1
 }
