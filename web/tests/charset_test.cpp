@@ -57,6 +57,8 @@ struct Utf8Case {
   std::string utf8;
   Bytes gbk;
 };
+// Test names stay short in CTest: a case prints as its name.
+void PrintTo(const Utf8Case& c, std::ostream* os) { *os << c.name; }
 
 class Utf8ToLocal : public ::testing::TestWithParam<Utf8Case> {};
 
@@ -117,6 +119,7 @@ struct OtherCase {
   Bytes in;
   Bytes out;
 };
+void PrintTo(const OtherCase& c, std::ostream* os) { *os << c.from << " to " << c.to; }
 
 class OtherCharsets : public ::testing::TestWithParam<OtherCase> {};
 

@@ -12,6 +12,7 @@ struct MergeCase {
   const char* newCookies;
   const char* merged;
 };
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << '\'' << c.oldCookies << "' + '" << c.newCookies << '\''; }
 
 class MergeCookiesTable : public ::testing::TestWithParam<MergeCase> {};
 

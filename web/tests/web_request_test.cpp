@@ -155,6 +155,7 @@ struct FlagCase {
   std::uint32_t extra;
   int port;
 };
+void PrintTo(const FlagCase& c, std::ostream* os) { *os << c.url; }
 
 class RequestFlags : public ::testing::TestWithParam<FlagCase> {};
 
@@ -190,6 +191,8 @@ struct HeaderCase {
   const char* userAgent;  // nullptr: DefaultUserAgent
   const char* sent;       // "{url}" stands for the address
 };
+// Test names stay short in CTest: a case prints as its name.
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 class RequestHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
@@ -248,6 +251,8 @@ struct BodyCase {
   std::optional<Bytes> sent;
   Bytes postBytesAfter;
 };
+// Test names stay short in CTest: a case prints as its name.
+void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
 
 class RequestBody : public ::testing::TestWithParam<BodyCase> {};
 
@@ -339,6 +344,8 @@ struct ScanCase {
   std::string raw;
   const char* returnedCookies;
 };
+// Test names stay short in CTest: a case prints as its name.
+void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
 
 class SetCookieScan : public ::testing::TestWithParam<ScanCase> {};
 
