@@ -8,8 +8,8 @@ namespace kovarra {
 const Text& QuotePlaceholder();
 
 // The bytes between startMarker and the first endMarker after it; empty when either is missing.
-Text TextBetween(const Text& text, const Text& startMarker, const Text& endMarker,
-                 int startPos = 0, bool caseSensitive = false);
+Text TextBetween(const Text& text, const Text& startMarker, const Text& endMarker, int startPos = 0,
+                 bool caseSensitive = false);
 
 // Everything after the first colon of a header line, trimmed.
 Text HeaderValue(const Text& line);

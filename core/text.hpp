@@ -20,9 +20,9 @@ namespace kovarra {
 class Text {
  public:
   Text() = default;
-  Text(const char* s) : s_(s ? s : "") {}                   // NOLINT: literals convert
+  Text(const char* s) : s_(s ? s : "") {}                      // NOLINT: literals convert
   Text(std::string_view s) : s_(s.substr(0, s.find('\0'))) {}  // NOLINT
-  Text(std::string s) : s_(std::move(s)) { CutAtNul(); }     // NOLINT
+  Text(std::string s) : s_(std::move(s)) { CutAtNul(); }       // NOLINT
 
   const std::string& str() const noexcept { return s_; }
   std::string_view view() const noexcept { return s_; }
@@ -117,10 +117,18 @@ Text CharFromCode(int code);
 int TruncateToInteger(double x);
 
 namespace detail {
-inline std::string_view PieceView(const Text& t) { return t.view(); }
-inline std::string_view PieceView(std::string_view s) { return s.substr(0, s.find('\0')); }
-inline std::string_view PieceView(const std::string& s) { return PieceView(std::string_view(s)); }
-inline std::string_view PieceView(const char* s) { return s ? std::string_view(s) : ""; }
+inline std::string_view PieceView(const Text& t) {
+  return t.view();
+}
+inline std::string_view PieceView(std::string_view s) {
+  return s.substr(0, s.find('\0'));
+}
+inline std::string_view PieceView(const std::string& s) {
+  return PieceView(std::string_view(s));
+}
+inline std::string_view PieceView(const char* s) {
+  return s ? std::string_view(s) : "";
+}
 }  // namespace detail
 
 template <typename... Parts>

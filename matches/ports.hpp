@@ -64,9 +64,9 @@ class PlatformServices {
 class MatchWindow {
  public:
   virtual ~MatchWindow() = default;
-  virtual ReportList& MatchList() = 0;           // 超级列表框
-  virtual ComboBox& PageList() = 0;              // 组合框_当前页
-  virtual ComboBox& PageSizeList() = 0;          // 组合框_显示数量
+  virtual ReportList& MatchList() = 0;            // 超级列表框
+  virtual ComboBox& PageList() = 0;               // 组合框_当前页
+  virtual ComboBox& PageSizeList() = 0;           // 组合框_显示数量
   virtual CaptionControl& TotalPagesLabel() = 0;  // 标签_总页数
   virtual CaptionControl& TotalCountLabel() = 0;  // 标签_总数量
   virtual CaptionControl& MatchGroupBox() = 0;    // 分组框_近期比赛

@@ -110,7 +110,9 @@ class LocalTextSink {
 
 // The local code page is core's, so that every byte of 0x80 or more begins a two-byte character
 // here too: a single-byte euro sign (0x80) would swallow the character after it elsewhere.
-std::u16string LocalToUtf16(std::string_view local) { return GbkToUtf16(local); }
+std::u16string LocalToUtf16(std::string_view local) {
+  return GbkToUtf16(local);
+}
 
 Text Utf16ToLocal(std::u16string_view units) {
   LocalTextSink sink(units.size() * 2);

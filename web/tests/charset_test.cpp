@@ -58,7 +58,9 @@ struct Utf8Case {
   Bytes gbk;
 };
 // Test names stay short in CTest: a case prints as its name.
-void PrintTo(const Utf8Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Utf8Case& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Utf8ToLocal : public ::testing::TestWithParam<Utf8Case> {};
 
@@ -119,7 +121,9 @@ struct OtherCase {
   Bytes in;
   Bytes out;
 };
-void PrintTo(const OtherCase& c, std::ostream* os) { *os << c.from << " to " << c.to; }
+void PrintTo(const OtherCase& c, std::ostream* os) {
+  *os << c.from << " to " << c.to;
+}
 
 class OtherCharsets : public ::testing::TestWithParam<OtherCase> {};
 

@@ -12,7 +12,9 @@ struct MergeCase {
   const char* newCookies;
   const char* merged;
 };
-void PrintTo(const MergeCase& c, std::ostream* os) { *os << '\'' << c.oldCookies << "' + '" << c.newCookies << '\''; }
+void PrintTo(const MergeCase& c, std::ostream* os) {
+  *os << '\'' << c.oldCookies << "' + '" << c.newCookies << '\'';
+}
 
 class MergeCookiesTable : public ::testing::TestWithParam<MergeCase> {};
 

@@ -11,7 +11,9 @@ struct UrlCase {
   int port;
   const char* path;
 };
-void PrintTo(const UrlCase& c, std::ostream* os) { *os << c.url; }
+void PrintTo(const UrlCase& c, std::ostream* os) {
+  *os << c.url;
+}
 
 class UrlPieces : public ::testing::TestWithParam<UrlCase> {};
 
@@ -48,7 +50,9 @@ struct HostOptionCase {
   bool keepPort;
   const char* host;
 };
-void PrintTo(const HostOptionCase& c, std::ostream* os) { *os << c.url << (c.mainDomainOnly ? " main" : "") << (c.keepPort ? " port" : ""); }
+void PrintTo(const HostOptionCase& c, std::ostream* os) {
+  *os << c.url << (c.mainDomainOnly ? " main" : "") << (c.keepPort ? " port" : "");
+}
 
 class UrlHostOptions : public ::testing::TestWithParam<HostOptionCase> {};
 

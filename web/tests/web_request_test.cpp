@@ -155,7 +155,9 @@ struct FlagCase {
   std::uint32_t extra;
   int port;
 };
-void PrintTo(const FlagCase& c, std::ostream* os) { *os << c.url; }
+void PrintTo(const FlagCase& c, std::ostream* os) {
+  *os << c.url;
+}
 
 class RequestFlags : public ::testing::TestWithParam<FlagCase> {};
 
@@ -192,7 +194,9 @@ struct HeaderCase {
   const char* sent;       // "{url}" stands for the address
 };
 // Test names stay short in CTest: a case prints as its name.
-void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HeaderCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RequestHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
@@ -252,7 +256,9 @@ struct BodyCase {
   Bytes postBytesAfter;
 };
 // Test names stay short in CTest: a case prints as its name.
-void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BodyCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RequestBody : public ::testing::TestWithParam<BodyCase> {};
 
@@ -345,7 +351,9 @@ struct ScanCase {
   const char* returnedCookies;
 };
 // Test names stay short in CTest: a case prints as its name.
-void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ScanCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SetCookieScan : public ::testing::TestWithParam<ScanCase> {};
 
