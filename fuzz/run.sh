@@ -37,9 +37,11 @@ run_one() {
   local name=$1 exe="$build/fuzz/fuzz_$1" dir="$corpora/$1" out="$scratch/$1"
   mkdir -p "$dir" "$out"
   cp -n fuzz/corpus/"$name"/* "$dir"/ 2>/dev/null
+  local dict=()
+  [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -print_final_stats=1 \
-    -artifact_prefix="$out/" "$dir" >"$out/log" 2>&1
+    "${dict[@]}" -artifact_prefix="$out/" "$dir" >"$out/log" 2>&1
   echo $? >"$out/rc"
 }
 
