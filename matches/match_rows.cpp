@@ -1,26 +1,42 @@
 #include "matches/match_rows.hpp"
 
+#include <string>
+#include <utility>
+
 #include "core/codepage.hpp"
 #include "core/regex.hpp"
 #include "kovarra_config.hpp"
 
 namespace kovarra {
 
+const std::array<const char*, 40>& MatchObjectKeys() {
+  // Rows of related keys read better than the one key a line the formatter would make.
+  // clang-format off
+  static constexpr std::array<const char*, 40> keys = {
+      "AppTopicId", "Chat1", "Chat2", "Chat3",
+      "GameId", "GameMode", "GameName",
+      "GameNarratorA", "GameNarratorAName", "GameNarratorB", "GameNarratorBName",
+      "GameNarratorC", "GameNarratorCName",
+      "GamePlace", "GamePlaceName", "GameProcId", "GameProcName", "GameTypeId", "GameTypeName",
+      "HighlightsId", "MatchDate", "MatchStatus", "MatchWin", "MemberA", "MemberB",
+      "News1", "News2", "News3", "NewsId", "ScoreA", "ScoreB", "TeamA", "TeamB",
+      "Video1", "Video2", "Video3", "bGameId", "bMatchId", "bMatchName", "iQTMatchId"};
+  // clang-format on
+  return keys;
+}
+
 const Text& MatchListPattern() {
-  static const Text pattern(
-      R"re({"AppTopicId":"(.*?)","Chat1":"(.*?)","Chat2":"(.*?)","Chat3":"(.*?)",)re"
-      R"re("GameId":"(.*?)","GameMode":"(.*?)","GameName":"(.*?)",)re"
-      R"re("GameNarratorA":"(.*?)","GameNarratorAName":"(.*?)",)re"
-      R"re("GameNarratorB":"(.*?)","GameNarratorBName":"(.*?)",)re"
-      R"re("GameNarratorC":"(.*?)","GameNarratorCName":"(.*?)",)re"
-      R"re("GamePlace":"(.*?)","GamePlaceName":"(.*?)","GameProcId":"(.*?)",)re"
-      R"re("GameProcName":"(.*?)","GameTypeId":"(.*?)","GameTypeName":"(.*?)",)re"
-      R"re("HighlightsId":"(.*?)","MatchDate":"(.*?)","MatchStatus":"(.*?)",)re"
-      R"re("MatchWin":"(.*?)","MemberA":"(.*?)","MemberB":"(.*?)",)re"
-      R"re("News1":"(.*?)","News2":"(.*?)","News3":"(.*?)","NewsId":"(.*?)",)re"
-      R"re("ScoreA":"(.*?)","ScoreB":"(.*?)","TeamA":"(.*?)","TeamB":"(.*?)",)re"
-      R"re("Video1":"(.*?)","Video2":"(.*?)","Video3":"(.*?)","bGameId":"(.*?)",)re"
-      R"re("bMatchId":"(.*?)","bMatchName":"(.*?)","iQTMatchId":"(.*?)"})re");
+  static const Text pattern = [] {
+    std::string p = "{";
+    for (const char* key : MatchObjectKeys()) {
+      if (p.size() > 1) p += ',';
+      p += '"';
+      p += key;
+      p += R"re(":"(.*?)")re";
+    }
+    p += '}';
+    return Text(std::move(p));
+  }();
   return pattern;
 }
 

@@ -2,11 +2,15 @@
 
 // The rows of the report list, read out of a match-list answer body by one regular expression.
 
+#include <array>
 #include <vector>
 
 #include "core/text.hpp"
 
 namespace kovarra {
+
+// The service's keys, in the order an object must hold them.
+const std::array<const char*, 40>& MatchObjectKeys();
 
 // One object of exactly the service's 40 keys, in order, every value a quoted string, no spaces;
 // each value is a lazy group, numbered from 1 in key order.
