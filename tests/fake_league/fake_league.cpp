@@ -7,6 +7,8 @@
 #include <map>
 #include <utility>
 
+#include "tests/support/match_object.hpp"
+
 namespace kovarra::testing {
 
 namespace {
@@ -129,11 +131,8 @@ const std::vector<FakeMatch>& FakeLeagueMatches(const std::string& teamId) {
 
 std::string FakeMatchObject(const FakeMatch& m) {
   const bool video = m.newsId != "0" && !m.newsId.empty();
-  const std::pair<const char*, std::string> fields[] = {
+  return MatchObjectJson({
       {"AppTopicId", "0"},
-      {"Chat1", ""},
-      {"Chat2", ""},
-      {"Chat3", ""},
       {"GameId", "88"},
       {"GameMode", "3"},
       {"GameName", m.event},
@@ -153,35 +152,17 @@ std::string FakeMatchObject(const FakeMatch& m) {
       {"MatchDate", m.date},
       {"MatchStatus", m.status},
       {"MatchWin", m.status == "3" ? (m.scoreA > m.scoreB ? "1" : "2") : "0"},
-      {"MemberA", ""},
-      {"MemberB", ""},
-      {"News1", ""},
-      {"News2", ""},
-      {"News3", ""},
       {"NewsId", m.newsId},
       {"ScoreA", m.scoreA},
       {"ScoreB", m.scoreB},
       {"TeamA", "0"},
       {"TeamB", "0"},
       {"Video1", video ? "https:\\/\\/v.example.invalid\\/" + m.newsId : ""},
-      {"Video2", ""},
-      {"Video3", ""},
       {"bGameId", "120"},
       {"bMatchId", m.newsId.empty() ? "1" : m.newsId},
       {"bMatchName", m.pairing},
       {"iQTMatchId", "0"},
-  };
-  std::string out = "{";
-  for (const auto& [key, value] : fields) {
-    if (out.size() > 1) out += ',';
-    out += '"';
-    out += key;
-    out += "\":\"";
-    out += value;
-    out += '"';
-  }
-  out += '}';
-  return out;
+  });
 }
 
 std::string FakeLeagueAnswer(const std::string& query) {
