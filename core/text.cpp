@@ -339,6 +339,10 @@ Text BytesToText(const Bytes& bytes) {
   return Text(bytes.view());
 }
 
+Text BytesToText(Bytes&& bytes) {
+  return Text(bytes.Release());
+}
+
 Bytes LeftBytes(const Bytes& bytes, int n) {
   if (n <= 0) return Bytes();
   return Bytes(bytes.view().substr(0, static_cast<Size>(n)));

@@ -81,6 +81,8 @@ class Bytes {
   }
   void Reserve(std::size_t n) { d_.reserve(n); }
   void Resize(std::size_t n) { d_.resize(n); }
+  // Hands the storage over, leaving this value empty.
+  std::string Release() noexcept { return std::move(d_); }
 
   friend bool operator==(const Bytes&, const Bytes&) = default;
 
@@ -148,6 +150,7 @@ int BitOr(int first, Ints... rest) {
 int BytesLength(const Bytes& bytes);
 Bytes ToBytes(const Text& text);
 Text BytesToText(const Bytes& bytes);
+Text BytesToText(Bytes&& bytes);  // the same, reusing the storage
 Bytes LeftBytes(const Bytes& bytes, int n);
 int FindBytes(const Bytes& bytes, const Bytes& sought, std::optional<int> start = std::nullopt);
 Bytes BlankBytes(int n);
