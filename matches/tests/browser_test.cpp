@@ -146,7 +146,7 @@ class FakeFetcher : public MatchFetcher {
 
 // --- Answers -----------------------------------------------------------------------------------
 
-struct MatchSpec {
+struct FakeMatch {
   std::string status = "3";
   std::string date = "2026-06-01 17:00:00";
   std::string scoreA = "2", scoreB = "1";
@@ -157,7 +157,7 @@ struct MatchSpec {
 };
 
 // One object of the service's shape; the keys no column reads stay empty.
-std::string MatchObject(const MatchSpec& m) {
+std::string MatchObject(const FakeMatch& m) {
   return testing::MatchObjectJson({
       {"GameName", m.event},
       {"GameNarratorAName", m.narratorA},
@@ -174,7 +174,7 @@ std::string MatchObject(const MatchSpec& m) {
 
 // A whole answer in local text, as the fetch hands it over.
 Text Answer(const std::string& total, const std::string& totalpage, const std::string& page,
-            const std::vector<MatchSpec>& matches) {
+            const std::vector<FakeMatch>& matches) {
   std::string s = "var MatchList = {\"total\":" + total + ",\"page\":" + page + ",\"msg\":[";
   for (std::size_t i = 0; i < matches.size(); ++i) s += (i ? "," : "") + MatchObject(matches[i]);
   s += "],\"totalpage\":" + totalpage + "}";
@@ -182,7 +182,7 @@ Text Answer(const std::string& total, const std::string& totalpage, const std::s
 }
 
 Text Answer(const std::string& total, const std::string& totalpage, const std::string& page) {
-  return Answer(total, totalpage, page, {MatchSpec{}});
+  return Answer(total, totalpage, page, {FakeMatch{}});
 }
 
 std::vector<Text> PageTexts(const FakeCombo& combo) {
@@ -280,12 +280,12 @@ TEST_F(BrowserTest, LogoOutsideTheCatalogueIsIgnored) {
 // --- The query flow ----------------------------------------------------------------------------
 
 TEST_F(BrowserTest, QueryFillsTotalsPageListSelectionAndRows) {
-  MatchSpec live;
+  FakeMatch live;
   live.status = "2";
   live.narratorC = "默认";
   live.newsId = "0";
   live.pairing = "微博 vs 皇族";
-  fetcher.next = Answer("12", "3", "2", {MatchSpec{}, live});
+  fetcher.next = Answer("12", "3", "2", {FakeMatch{}, live});
   SeedRows();
   browser.MatchQuery("12", "2", "5");
 
@@ -413,13 +413,13 @@ TEST_F(BrowserTest, HugePageCountIsCappedInsteadOfHangingTheWindow) {
 // --- Rows --------------------------------------------------------------------------------------
 
 TEST_F(BrowserTest, RowsReplaceTheFormerOnesInBodyOrder) {
-  std::vector<MatchSpec> specs(3);
-  specs[0].date = "d1";
-  specs[1].date = "d2";
-  specs[2].date = "d3";
-  specs[2].status = "4";
+  std::vector<FakeMatch> objects(3);
+  objects[0].date = "d1";
+  objects[1].date = "d2";
+  objects[2].date = "d3";
+  objects[2].status = "4";
   SeedRows();
-  RenderMatchRows(StripMatchListPrefix(Answer("3", "1", "1", specs)), window.list, platform);
+  RenderMatchRows(StripMatchListPrefix(Answer("3", "1", "1", objects)), window.list, platform);
   EXPECT_EQ(window.list.clears, 1);
   ASSERT_EQ(window.list.RowCount(), 3);
   EXPECT_EQ(window.list.rows[0][1], Text("d1"));
