@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -22,7 +23,6 @@ namespace {
 
 constexpr std::uint32_t kIgnoreRedirectToHttp = 0x8000u;  // INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP
 constexpr long kMaxRedirects = 10;
-constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
@@ -162,9 +162,54 @@ struct CurlPlatform::State {
     int port = 0;
   };
   // What one transfer leaves behind, read out afterwards.
+  // The body as curl delivered it, in pieces: each piece is freed once it has been read, so a
+  // large answer is not held twice while the caller copies it out.
+  class Body {
+   public:
+    std::size_t size() const { return size_; }
+    void clear() {
+      pieces_.clear();
+      size_ = 0;
+      front_ = 0;
+    }
+    void append(const char* data, std::size_t n) {
+      size_ += n;
+      while (n) {
+        if (pieces_.empty() || pieces_.back().size() == kPiece) {
+          pieces_.emplace_back();
+          pieces_.back().reserve(kPiece);
+        }
+        std::string& last = pieces_.back();
+        const std::size_t take = std::min(n, kPiece - last.size());
+        last.append(data, take);
+        data += take;
+        n -= take;
+      }
+    }
+    std::size_t read(unsigned char* out, std::size_t n) {
+      std::size_t done = 0;
+      while (done < n && !pieces_.empty()) {
+        const std::string& first = pieces_.front();
+        const std::size_t take = std::min(n - done, first.size() - front_);
+        std::memcpy(out + done, first.data() + front_, take);
+        done += take;
+        front_ += take;
+        if (front_ == first.size()) {
+          pieces_.pop_front();
+          front_ = 0;
+        }
+      }
+      return done;
+    }
+
+   private:
+    static constexpr std::size_t kPiece = 16 * 1024;
+    std::deque<std::string> pieces_;
+    std::size_t size_ = 0;   // bytes delivered in all
+    std::size_t front_ = 0;  // bytes of the first piece already read
+  };
   struct Response {
-    std::string body;
-    std::size_t readPos = 0;
+    Body body;
     std::string headers;  // status line and header lines, each ended by "\r\n"
     bool headersComplete = false;
     bool overLimit = false;
@@ -399,14 +444,6 @@ std::size_t CurlPlatform::State::OnHeader(char* data, std::size_t size, std::siz
   }
   out.headers.append(line);
   out.headers.append("\r\n");
-  if (StartsWithNoCase(line, "Content-Length:")) {
-    std::string value(Trim(line.substr(15)));
-    char* end = nullptr;
-    unsigned long long length = std::strtoull(value.c_str(), &end, 10);
-    if (end != value.c_str() && length <= t.options->maxBodyBytes) {
-      out.body.reserve(std::min<std::size_t>(static_cast<std::size_t>(length), kMaxReserve));
-    }
-  }
   return n;
 }
 
@@ -540,7 +577,6 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
     out.headers.clear();
     out.headers.shrink_to_fit();
     out.body.clear();
-    out.body.shrink_to_fit();
   }
   out.delivered = deliver;
   return deliver;
@@ -558,11 +594,8 @@ bool CurlPlatform::InternetReadFile(InternetHandle request, unsigned char* buffe
   }
   if (!buffer) return false;
   constexpr std::uint32_t kChunk = 1024;
-  std::size_t left = response->body.size() - response->readPos;
-  std::size_t n = std::min<std::size_t>({left, toRead, kChunk});
-  if (n) std::memcpy(buffer, response->body.data() + response->readPos, n);
-  response->readPos += n;
-  bytesRead = static_cast<std::uint32_t>(n);
+  bytesRead = static_cast<std::uint32_t>(
+      response->body.read(buffer, std::min<std::uint32_t>(toRead, kChunk)));
   return response->delivered;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint32_t kReadChunk = 1024;
 constexpr int kRawHeaderSize = 5000;
+constexpr std::size_t kInitialBody = 64 * 1024;
 
 Text ChooseUserAgent(const Text& headers) {
   if (FindText(headers, "User-Agent:", std::nullopt, true) == -1) return DefaultUserAgent();
@@ -51,6 +52,9 @@ void AddDefaultHeaders(WebRequestArgs& args) {
 // Each chunk lands straight at the end of the body: no staging buffer, no copy per read.
 Bytes ReadBody(HttpPlatform& platform, InternetHandle request) {
   Bytes body;
+  // Room for a usual answer at once: growing by doubling from 1 KB makes the allocator hand
+  // memory back and forth with the kernel on every request.
+  body.Reserve(kInitialBody);
   for (;;) {
     const std::size_t had = body.size();
     body.Resize(had + kReadChunk);
