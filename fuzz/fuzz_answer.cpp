@@ -18,47 +18,6 @@
 namespace kovarra::fuzz {
 namespace {
 
-constexpr std::array<const char*, 40> kKeys = {"AppTopicId",
-                                               "Chat1",
-                                               "Chat2",
-                                               "Chat3",
-                                               "GameId",
-                                               "GameMode",
-                                               "GameName",
-                                               "GameNarratorA",
-                                               "GameNarratorAName",
-                                               "GameNarratorB",
-                                               "GameNarratorBName",
-                                               "GameNarratorC",
-                                               "GameNarratorCName",
-                                               "GamePlace",
-                                               "GamePlaceName",
-                                               "GameProcId",
-                                               "GameProcName",
-                                               "GameTypeId",
-                                               "GameTypeName",
-                                               "HighlightsId",
-                                               "MatchDate",
-                                               "MatchStatus",
-                                               "MatchWin",
-                                               "MemberA",
-                                               "MemberB",
-                                               "News1",
-                                               "News2",
-                                               "News3",
-                                               "NewsId",
-                                               "ScoreA",
-                                               "ScoreB",
-                                               "TeamA",
-                                               "TeamB",
-                                               "Video1",
-                                               "Video2",
-                                               "Video3",
-                                               "bGameId",
-                                               "bMatchId",
-                                               "bMatchName",
-                                               "iQTMatchId"};
-
 // The part of s that is well-formed GBK and holds no quote, line break or NUL, so that it
 // stands as one value between the quotes of the object.
 std::string AsValue(std::string_view s) {
@@ -130,10 +89,11 @@ void CheckBuiltObject(FuzzedDataProvider& in) {
       "0", "1", "2", "3", "", "\xC4\xAC\xC8\xCF", "\xD6\xD0", "a\\/b"};
   std::array<std::string, 40> values;
   std::string object = "{";
-  for (std::size_t k = 0; k < kKeys.size(); ++k) {
+  const auto& keys = MatchObjectKeys();
+  for (std::size_t k = 0; k < keys.size(); ++k) {
     values[k] = in.ConsumeBool() ? specials[in.ConsumeIntegralInRange<std::size_t>(0, 7)]
                                  : AsValue(in.ConsumeRandomLengthString(24));
-    std::string key = kKeys[k];
+    std::string key = keys[k];
     if (in.ConsumeBool())  // key names match in any letter case
       for (char& c : key) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
     if (k) object += ',';
