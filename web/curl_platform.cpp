@@ -78,25 +78,31 @@ std::string EscapeObject(std::string_view object) {
   return out;
 }
 
+// Calls f with each non-empty entry of a list whose entries stand apart by any of separators.
+template <typename F>
+void ForEachEntry(std::string_view list, std::string_view separators, F f) {
+  std::size_t i = 0;
+  while (i < list.size()) {
+    std::size_t end = list.find_first_of(separators, i);
+    if (end == std::string_view::npos) end = list.size();
+    if (end > i) f(list.substr(i, end - i));
+    i = end + 1;
+  }
+}
+
 // The proxy list of InternetOpen: entries "scheme=host:port" or "host:port", apart by blanks
 // or semicolons. Only the entry for http (or one without a scheme) serves http addresses; the
 // proxy is used for nothing else, as the platform does.
 std::string HttpProxyOf(std::string_view list) {
   std::string found;
-  std::size_t i = 0;
-  while (i < list.size()) {
-    std::size_t end = list.find_first_of(" ;\t", i);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view entry = list.substr(i, end - i);
-    i = end + 1;
-    if (entry.empty()) continue;
+  ForEachEntry(list, " ;\t", [&](std::string_view entry) {
     auto eq = entry.find('=');
     if (eq == std::string_view::npos) {
       if (found.empty()) found = std::string(entry);
     } else if (StartsWithNoCase(entry.substr(0, eq), "http") && eq == 4) {
       found = std::string(entry.substr(eq + 1));
     }
-  }
+  });
   if (!found.empty() && !IsSafeHost(found)) return {};  // scheme prefixes are not ours to pass
   return found;
 }
@@ -104,16 +110,11 @@ std::string HttpProxyOf(std::string_view list) {
 // The bypass list in curl's form (comma-separated); "<local>" has no equivalent and is dropped.
 std::string NoProxyOf(std::string_view list) {
   std::string out;
-  std::size_t i = 0;
-  while (i < list.size()) {
-    std::size_t end = list.find_first_of(" ;,\t", i);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view entry = list.substr(i, end - i);
-    i = end + 1;
-    if (entry.empty() || entry == "<local>") continue;
+  ForEachEntry(list, " ;,\t", [&](std::string_view entry) {
+    if (entry == "<local>") return;
     if (!out.empty()) out += ',';
     out.append(entry);
-  }
+  });
   return out;
 }
 
