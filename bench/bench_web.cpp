@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/support/loopback_server.hpp"
-#include "web/curl_platform.hpp"
+#include "web/curl/curl_platform.hpp"
 #include "web/web_request.hpp"
 
 namespace {

@@ -23,7 +23,7 @@ ServiceDescription BuiltInService() {
 ServiceFetcher::ServiceFetcher(const ServiceDescription& service)
     : builtInOrigin_(BuiltInOrigin()),
       dataOrigin_(service.dataOrigin),
-      platform_(std::make_unique<web::CurlPlatform>(service.http)) {}
+      platform_(web::MakeSystemHttpPlatform(service.http)) {}
 
 ServiceFetcher::~ServiceFetcher() = default;
 

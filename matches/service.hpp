@@ -7,7 +7,7 @@
 
 #include "core/text.hpp"
 #include "matches/browser.hpp"
-#include "web/curl_platform.hpp"
+#include "web/http_platform.hpp"
 
 namespace kovarra {
 
@@ -21,7 +21,7 @@ struct ServiceDescription {
 // From KOVARRA_DATA_HOST and KOVARRA_EXTRA_CA.
 ServiceDescription BuiltInService();
 
-// Fetches with WebRequest (a GET, every other argument left out) over libcurl.
+// Fetches with WebRequest (a GET, every other argument left out) over the system's platform.
 class ServiceFetcher : public MatchFetcher {
  public:
   explicit ServiceFetcher(const ServiceDescription& service);
@@ -31,7 +31,7 @@ class ServiceFetcher : public MatchFetcher {
  private:
   Text builtInOrigin_;
   Text dataOrigin_;
-  std::unique_ptr<web::CurlPlatform> platform_;
+  std::unique_ptr<web::HttpPlatform> platform_;
 };
 
 }  // namespace kovarra

@@ -3,8 +3,11 @@
 // The HTTP platform that WebRequest drives: seven operations with the contract of the
 // classic Windows Internet calls, so the request routine reads the same on any platform.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "core/text.hpp"
 
@@ -56,5 +59,20 @@ class HttpPlatform {
 
   virtual bool InternetCloseHandle(InternetHandle handle) = 0;
 };
+
+// How the platform reaches the services: filled from build constants by the program and
+// otherwise by tests.
+struct HttpOptions {
+  std::string extraCaFile;  // PEM file trusted besides the system store; empty = none
+  long connectTimeoutMs = 15000;
+  long lowSpeedSeconds = 30;  // a transfer with no byte for this long is given up
+  long totalTimeoutMs = 60000;
+  // Answers beyond these sizes are treated as failed transfers rather than exhausting memory.
+  std::size_t maxBodyBytes = std::size_t{256} << 20;
+  std::size_t maxHeaderBytes = std::size_t{1} << 20;
+};
+
+// The platform this build talks through, for WebRequest's callers that want the system's own.
+std::unique_ptr<HttpPlatform> MakeSystemHttpPlatform(const HttpOptions& options);
 
 }  // namespace kovarra::web

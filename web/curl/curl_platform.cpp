@@ -1,4 +1,4 @@
-#include "web/curl_platform.hpp"
+#include "web/curl/curl_platform.hpp"
 
 #include <curl/curl.h>
 
@@ -639,6 +639,14 @@ bool CurlPlatform::InternetCloseHandle(InternetHandle handle) {
   }
   for (InternetHandle id : doomed) state_->handles.erase(id);
   return true;
+}
+
+}  // namespace kovarra::web
+
+namespace kovarra::web {
+
+std::unique_ptr<HttpPlatform> MakeSystemHttpPlatform(const HttpOptions& options) {
+  return std::make_unique<CurlPlatform>(options);
 }
 
 }  // namespace kovarra::web

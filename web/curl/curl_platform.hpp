@@ -3,26 +3,12 @@
 // The HTTP platform over libcurl's blocking easy interface, with the contract of the classic
 // Windows Internet calls (see http_platform.hpp).
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "web/http_platform.hpp"
 
 namespace kovarra::web {
-
-// How the platform reaches the services: filled from build constants by the program and
-// otherwise by tests.
-struct HttpOptions {
-  std::string extraCaFile;  // PEM file trusted besides the system store; empty = none
-  long connectTimeoutMs = 15000;
-  long lowSpeedSeconds = 30;  // a transfer with no byte for this long is given up
-  long totalTimeoutMs = 60000;
-  // Answers beyond these sizes are treated as failed transfers rather than exhausting memory.
-  std::size_t maxBodyBytes = std::size_t{256} << 20;
-  std::size_t maxHeaderBytes = std::size_t{1} << 20;
-};
 
 // Handles are ids into a table owned by the object; closing an Internet handle or a connection
 // closes what was opened from it. The cookie store (for requests without

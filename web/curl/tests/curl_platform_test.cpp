@@ -1,4 +1,4 @@
-#include "web/curl_platform.hpp"
+#include "web/curl/curl_platform.hpp"
 
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
