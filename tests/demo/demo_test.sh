@@ -63,15 +63,6 @@ session_processes() {
     [ "${fields[3]}" = "$1" ] && echo "${stat//[!0-9]/}"
   done
 }
-# Also by executable, in case something left the session.
-demo_executables_running() {
-  local exe
-  for exe in /proc/[0-9]*/exe; do
-    case "$(readlink "$exe" 2>/dev/null)" in
-      "$program" | "$service") echo "${exe//[!0-9]/}" ;;
-    esac
-  done
-}
 # Prints the demo's window once it is up, waiting as long as the demo runs (the first run
 # builds); fails when the demo ends first.
 wait_window() {
@@ -102,11 +93,11 @@ expect_end() {
   # The service stops within its keep-alive wait of a second.
   local left
   for _ in $(seq 30); do
-    left="$(session_processes "$sid") $(demo_executables_running)"
-    [ -z "${left// /}" ] && break
+    left=$(session_processes "$sid")
+    [ -z "$left" ] && break
     sleep 0.1
   done
-  [ -z "${left// /}" ] || fail "$1: left running: $left"
+  [ -z "$left" ] || fail "$1: left running: "$left
   echo "demo test: $1 ended with $code, nothing left running"
 }
 # Share of dark pixels in the rows of the list, below its header (window coordinates).
