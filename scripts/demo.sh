@@ -48,6 +48,7 @@ build_for() {
 
 service_pid=
 program_pid=
+# shellcheck disable=SC2317  # reached through the traps
 stop() {
   if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
   if [ -n "$service_pid" ]; then kill "$service_pid" 2>/dev/null || true; fi

@@ -44,7 +44,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 export QT_QPA_PLATFORM=xcb
 
 # The demo runs in a session of its own (setsid without a fork: its pid is the session's id),
@@ -97,7 +98,7 @@ expect_end() {
     [ -z "$left" ] && break
     sleep 0.1
   done
-  [ -z "$left" ] || fail "$1: left running: "$left
+  [ -z "$left" ] || fail "$1: left running: ${left//$'\n'/ }"
   echo "demo test: $1 ended with $code, nothing left running"
 }
 # Share of dark pixels in the rows of the list, below its header (window coordinates).
