@@ -1,6 +1,7 @@
 #include "core/regex_chain.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -120,7 +121,29 @@ struct Literal {
   bool anyFold = false;
   std::size_t anchor = 0;  // the byte searched for first
   std::size_t firstChar = 1;
+  // A literal of eight bytes or more is compared eight bytes at a time, at these offsets (the
+  // last one flush with its end): each word of the subject, or-ed with its mask (the case bit of
+  // every folded letter), must equal the literal's word.
+  std::vector<std::size_t> offsets;
+  std::vector<std::uint64_t> words;
+  std::vector<std::uint64_t> masks;
 };
+
+void PrepareWords(Literal& lit) {
+  const std::size_t length = lit.bytes.size();
+  if (length < 8) return;
+  for (std::size_t at = 0;; at += 8) {
+    const std::size_t offset = std::min(at, length - 8);
+    std::uint64_t word = 0, mask = 0;
+    std::memcpy(&word, lit.bytes.data() + offset, 8);
+    for (std::size_t i = 0; i < 8; ++i)
+      if (lit.fold[offset + i]) mask |= std::uint64_t{0x20} << (8 * i);
+    lit.offsets.push_back(offset);
+    lit.words.push_back(word);
+    lit.masks.push_back(mask);
+    if (offset == length - 8) break;
+  }
+}
 
 bool IsAsciiPunctuation(char16_t c) {
   return c >= 0x20 && c < 0x7F && !(c >= '0' && c <= '9') && !IsAsciiLetter(c);
@@ -197,6 +220,7 @@ std::shared_ptr<const LiteralChain> ParseLiteralChain(std::u16string_view patter
   for (Literal& lit : chain->literals) {
     if (lit.bytes.empty()) return nullptr;  // empty literals and empty matches stay with PCRE2
     lit.anchor = ChooseAnchor(lit);
+    PrepareWords(lit);
   }
   return chain;
 }
@@ -215,6 +239,31 @@ bool StartsCharacter(const unsigned char* p, std::size_t known, std::size_t c) {
   std::size_t i = c;
   while (i > known && p[i - 1] >= 0x80) --i;
   return (c - i) % 2 == 0;
+}
+
+// The first byte b in [from, end). Most searches end within a short value, so the first bytes
+// are looked at eight at a time before memchr is called.
+std::size_t FindByte(const unsigned char* p, std::size_t from, std::size_t end, unsigned char b) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::size_t kNear = 64;
+  const std::uint64_t pattern = kOnes * b;
+  const std::size_t near = std::min(end, from + kNear);
+  std::size_t i = from;
+  for (; i + 8 <= near; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    const std::uint64_t x = word ^ pattern;
+    // The lowest flagged byte is the first zero byte of x, that is the first b.
+    const std::uint64_t zero = (x - kOnes) & ~x & (kOnes << 7);
+    if (zero) return i + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
+  }
+  if (near == end) {
+    for (; i < end; ++i)
+      if (p[i] == b) return i;
+    return kNone;
+  }
+  const void* hit = std::memchr(p + i, b, end - i);
+  return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - p) : kNone;
 }
 
 // The next occurrence of one literal at a character start. Asked from positions that are
@@ -238,6 +287,14 @@ class Finder {
  private:
   bool EqualAt(std::size_t c) const {
     const std::string& b = lit_->bytes;
+    if (!lit_->words.empty()) {
+      for (std::size_t w = 0; w < lit_->words.size(); ++w) {
+        std::uint64_t word;
+        std::memcpy(&word, p_ + c + lit_->offsets[w], 8);
+        if ((word | lit_->masks[w]) != lit_->words[w]) return false;
+      }
+      return true;
+    }
     if (!lit_->anyFold) return std::memcmp(p_ + c, b.data(), b.size()) == 0;
     for (std::size_t i = 0; i < b.size(); ++i) {
       const unsigned char s = lit_->fold[i] ? (p_[c + i] | 0x20) : p_[c + i];
@@ -261,9 +318,9 @@ class Finder {
         while (c <= lastStart && (p_[c + j] | 0x20) != anchor) ++c;
         if (c > lastStart) return kNone;
       } else {
-        const void* hit = std::memchr(p_ + pos + j, anchor, lastStart - pos + 1);
-        if (!hit) return kNone;
-        c = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - p_) - j;
+        const std::size_t hit = FindByte(p_, pos + j, lastStart + j + 1, anchor);
+        if (hit == kNone) return kNone;
+        c = hit - j;
       }
       if (EqualAt(c)) {
         if (StartsCharacter(p_, known, c)) return c;
