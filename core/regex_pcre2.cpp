@@ -156,8 +156,9 @@ class BudgetedSearch {
     if (pcre2_jit_stack* stack = ThreadJitStack())
       pcre2_jit_stack_assign(context_.get(), nullptr, stack);
     remaining_ = StepBudget(subject.size());
-    // Half the budget pays for trying every start once; the rest for the costly starts.
-    perStart_ = std::max<std::uint64_t>(1, remaining_ / 2 / (subject.size() + 1));
+    // A quarter of the budget pays for trying every start once, another half at most for
+    // narrowing windows down to the costly starts, the rest for the costly starts themselves.
+    perStart_ = std::max<std::uint64_t>(1, remaining_ / 4 / (subject.size() + 1));
   }
 
   bool ready() const { return context_ && data_; }
@@ -173,10 +174,10 @@ class BudgetedSearch {
     }
     const PCRE2_SIZE n = subject_.size();
     PCRE2_SIZE start = from;
-    PCRE2_SIZE window = kWindow;
     std::uint64_t limit = perStart_;
+    bool narrowing = false;  // the costly start lies within the current window
     while (start <= n) {
-      const PCRE2_SIZE last = std::min(n, start + window - 1);
+      const PCRE2_SIZE last = std::min(n, start + window_ - 1);
       const std::uint64_t cost = limit * (last - start + 1);
       if (cost > remaining_ || limit > std::numeric_limits<std::uint32_t>::max())
         return PCRE2_ERROR_MATCHLIMIT;
@@ -188,18 +189,23 @@ class BudgetedSearch {
         remaining_ += limit * (last - ovector()[0]);  // the starts after the match were not tried
         return rc;
       }
-      if (rc == PCRE2_ERROR_NOMATCH) {
-        start = last + 1;
-        window = std::min(kWindow, window * 2);
-        limit = perStart_;
-      } else if (rc == PCRE2_ERROR_MATCHLIMIT) {
-        if (window > 1)
-          window /= 2;  // the costly start is in this window: look closer
+      if (rc == PCRE2_ERROR_MATCHLIMIT) {
+        narrowing = true;
+        if (window_ > 1)
+          window_ /= 2;  // look closer: the first half, then the second
         else
-          limit *= 2;
-      } else {
-        return rc;
+          limit *= 2;  // the one costly start: give it more
+        continue;
       }
+      if (rc != PCRE2_ERROR_NOMATCH) return rc;
+      start = last + 1;
+      if (limit > perStart_) {
+        limit = perStart_;  // the costly start is behind
+        narrowing = false;
+      }
+      // Windows grow back as starts pass cheaply, so narrowing never costs more than a small
+      // multiple of the starts tried since the last costly one.
+      if (!narrowing) window_ = std::min(kWindow, window_ * 2);
     }
     return PCRE2_ERROR_NOMATCH;
   }
@@ -225,6 +231,7 @@ class BudgetedSearch {
   bool unlimited_;
   std::uint64_t remaining_ = 0;
   std::uint64_t perStart_ = 1;
+  PCRE2_SIZE window_ = 1;  // starts the next search may try at once
   std::unique_ptr<pcre2_match_context, MatchContextDeleter> context_;
   std::unique_ptr<pcre2_match_data, MatchDataDeleter> data_;
 };
