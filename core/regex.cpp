@@ -194,7 +194,7 @@ Text RegexObject::PatternText() const {
 
 Text RegexObject::Slice(std::uint32_t begin, std::uint32_t end) const {
   if (end <= begin) return Text();
-  return Text(subject_.view().substr(begin, end - begin));
+  return subject_.Piece(begin, end - begin);
 }
 
 Text RegexObject::ReplaceMatches(const Text& replacement) const {

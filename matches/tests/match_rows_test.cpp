@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/codepage.hpp"
+#include "core/regex.hpp"
 #include "kovarra_config.hpp"
 
 namespace kovarra {
@@ -236,6 +237,17 @@ TEST(ExtractMatchRowsTest, BrokenObjectsOnOneLineJoinTheNextObject) {
   EXPECT_EQ(got.rows[1].pairing, page[2].pairing);
   EXPECT_EQ(got.rows[5], page[9]);   // the upper-case key matches on its own
   EXPECT_EQ(got.rows[6], page[10]);  // and the last object after it is sound
+}
+
+TEST(ExtractMatchRowsTest, GeneralMatcherReadsAPageWithinItsBudget) {
+  // The pattern is matched in linear time; the general matcher must still manage a page, with
+  // every match start costing more than the share of the budget one start gets.
+  RegexObject re;
+  ASSERT_TRUE(regex_detail::RunPatternWith(regex_detail::Matcher::Pcre2, re, MatchListPattern(),
+                                           Body("match_list_page20.txt"), false, false, true,
+                                           true));
+  EXPECT_FALSE(regex_detail::RanAsLiteralChain(re));
+  EXPECT_EQ(re.MatchCount(), 20);
 }
 
 TEST(ExtractMatchRowsTest, EveryLastKeyRenamedIsNoMatch) {
