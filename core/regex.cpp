@@ -170,17 +170,20 @@ bool RegexObject::Run(Matcher matcher, const Text& pattern, const Text& subject,
                       bool multiline, bool global, bool quotePlaceholder) {
   engine_.reset();
   matches_.reset();
-  const Text written = quotePlaceholder ? ReplaceText(pattern, QuotePlaceholder(), Text("\""),
-                                                      std::nullopt, std::nullopt, true)
-                                        : pattern;
+  // Most patterns hold no placeholder: a plain search is cheaper than a replacement.
+  const bool replace =
+      quotePlaceholder && pattern.view().find(QuotePlaceholder().view()) != std::string_view::npos;
+  const Text written = replace ? ReplaceText(pattern, QuotePlaceholder(), Text("\""), std::nullopt,
+                                             std::nullopt, true)
+                               : pattern;
   engine_ = Prepare({written, caseSensitive, multiline, matcher});
   subject_ = subject;
   if (!engine_->valid() || subject.size() >= MatchList::kUnset) return false;
 
   auto matches = std::make_shared<MatchList>();
   if (engine_->chain) {
-    regex_detail::MatchChain(*engine_->chain, subject.view(), global, *matches);
-  } else if (!regex_detail::MatchPcre2(*engine_->pcre2, subject.view(), global, engine_->budget,
+    regex_detail::MatchChain(*engine_->chain, subject_.view(), global, *matches);
+  } else if (!regex_detail::MatchPcre2(*engine_->pcre2, subject_.view(), global, engine_->budget,
                                        *matches)) {
     return false;
   }
