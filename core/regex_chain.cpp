@@ -134,10 +134,11 @@ void PrepareWords(Literal& lit) {
   if (length < 8) return;
   for (std::size_t at = 0;; at += 8) {
     const std::size_t offset = std::min(at, length - 8);
+    unsigned char caseBits[8];
+    for (std::size_t i = 0; i < 8; ++i) caseBits[i] = lit.fold[offset + i] ? 0x20 : 0;
     std::uint64_t word = 0, mask = 0;
     std::memcpy(&word, lit.bytes.data() + offset, 8);
-    for (std::size_t i = 0; i < 8; ++i)
-      if (lit.fold[offset + i]) mask |= std::uint64_t{0x20} << (8 * i);
+    std::memcpy(&mask, caseBits, 8);
     lit.offsets.push_back(offset);
     lit.words.push_back(word);
     lit.masks.push_back(mask);
