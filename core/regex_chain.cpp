@@ -254,7 +254,9 @@ std::size_t FindByte(const unsigned char* p, std::size_t from, std::size_t end, 
     std::uint64_t word;
     std::memcpy(&word, p + i, 8);
     const std::uint64_t x = word ^ pattern;
-    // The lowest flagged byte is the first zero byte of x, that is the first b.
+    // The lowest flagged byte is the first zero byte of x, that is the first b (in memory order
+    // on a little-endian machine, as every target of the program is).
+    static_assert(std::endian::native == std::endian::little);
     const std::uint64_t zero = (x - kOnes) & ~x & (kOnes << 7);
     if (zero) return i + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
   }
