@@ -22,7 +22,8 @@ std::uint32_t CaptureCount(const Pcre2Pattern& pattern);
 std::uint64_t StepBudget(std::size_t characters);
 
 // Collects the matches of one run over a GBK subject; false when the budget ran out or the
-// engine failed. Without a budget only a test may call it: it can run for ever.
+// engine failed. Without a budget a pattern that backtracks may run for ever: that is for tests,
+// and for patterns that cannot backtrack.
 enum class Budget { Bounded, Unlimited };
 bool MatchPcre2(const Pcre2Pattern& pattern, std::string_view subject, bool global, Budget budget,
                 MatchList& out);
