@@ -371,6 +371,13 @@ void MatchChain(const LiteralChain& chain, std::string_view subject, bool global
     return it != lineFeeds.end() && *it < end;
   };
 
+  // Room for as many matches as the literals leave space for, within reason, so that a body of
+  // thousands of matches is not copied over and over as the list grows.
+  std::size_t literalBytes = 0;
+  for (const Literal& lit : lits) literalBytes += lit.bytes.size();
+  const std::size_t room = std::min<std::size_t>(subject.size() / literalBytes + 1, 4096);
+  out.spans.reserve(room * m * 2);
+
   std::vector<std::size_t> at(m);
   std::size_t from = 0;
   for (;;) {
