@@ -244,7 +244,8 @@ bool StartsCharacter(const unsigned char* p, std::size_t known, std::size_t c) {
 
 // The first byte b in [from, end). Most searches end within a short value, so the first bytes
 // are looked at eight at a time before memchr is called.
-std::size_t FindByte(const unsigned char* p, std::size_t from, std::size_t end, unsigned char b) {
+[[gnu::always_inline]] inline std::size_t FindByte(const unsigned char* p, std::size_t from,
+                                                   std::size_t end, unsigned char b) {
   constexpr std::uint64_t kOnes = 0x0101010101010101u;
   constexpr std::size_t kNear = 64;
   const std::uint64_t pattern = kOnes * b;
@@ -367,6 +368,7 @@ void MatchChain(const LiteralChain& chain, std::string_view subject, bool global
   for (const Literal& lit : lits) finders.emplace_back(lit, subject);
   const std::vector<std::uint32_t> lineFeeds = LineFeeds(subject);
   auto lineFeedIn = [&](std::size_t begin, std::size_t end) {
+    if (lineFeeds.empty()) return false;
     auto it = std::lower_bound(lineFeeds.begin(), lineFeeds.end(), begin);
     return it != lineFeeds.end() && *it < end;
   };
