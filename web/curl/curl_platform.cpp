@@ -40,6 +40,14 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// Line breaks. The header text is a list of lines, so every CR or LF in it ends a line and none
+// is sent. Every other argument (user agent, verb, object name, version, host, proxy and bypass
+// lists) is a single value: one holding a CR or LF is refused with a null handle, as a bad host
+// name always was, rather than sent cut or mended.
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
 // A host name may not carry anything that would change the meaning of the address it goes into.
 bool IsSafeHost(std::string_view host) {
   if (host.empty()) return false;
@@ -58,7 +66,8 @@ bool IsToken(std::string_view s) {
 }
 
 // The object name as the request line carries it: bytes that may not stand in a request line
-// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given.
+// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given. Line breaks
+// never get here (see HasLineBreak).
 std::string EscapeObject(std::string_view object) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -355,6 +364,9 @@ InternetHandle CurlPlatform::InternetOpen(const Text& userAgent, int accessType,
                                           const std::optional<Text>& proxy,
                                           const std::optional<Text>& proxyBypass,
                                           std::uint32_t /*flags*/) {
+  if (HasLineBreak(userAgent.view()) || (proxy && HasLineBreak(proxy->view())) ||
+      (proxyBypass && HasLineBreak(proxyBypass->view())))
+    return 0;
   State::Internet internet;
   internet.userAgent = userAgent.str();
   if (accessType == INTERNET_OPEN_TYPE_PROXY) {
@@ -383,10 +395,11 @@ InternetHandle CurlPlatform::InternetConnect(InternetHandle internet, const Text
 }
 
 InternetHandle CurlPlatform::HttpOpenRequest(InternetHandle connection, const Text& verb,
-                                             const Text& objectName, const Text& /*version*/,
+                                             const Text& objectName, const Text& version,
                                              std::uint32_t flags) {
   std::string method = verb.empty() ? std::string("GET") : verb.str();
-  if (!IsToken(method)) return 0;
+  // The version is never sent as given (every request goes as HTTP/1.1), but it obeys the rule.
+  if (!IsToken(method) || HasLineBreak(objectName.view()) || HasLineBreak(version.view())) return 0;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (!state_->Find<State::Connection>(connection)) return 0;
@@ -492,10 +505,13 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
     hasExpect = hasExpect || StartsWithNoCase(line, "Expect:");
     if (!lines.Add(std::string(line))) return false;
   }
+  // A POST always carries a body, an empty one when none is given (Content-Length: 0); without
+  // one curl would send a GET.
+  const bool sendsBody = body != nullptr || request.verb == "POST";
   // Headers of curl's own that the platform would not send.
   if (!hasAccept && !lines.Add("Accept:")) return false;
   if (!hasExpect && !lines.Add("Expect:")) return false;
-  if (!hasContentType && body && !lines.Add("Content-Type:")) return false;
+  if (!hasContentType && sendsBody && !lines.Add("Content-Type:")) return false;
 
   Transfer transfer{&out, &options};
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
@@ -546,12 +562,16 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
   // every answer comes from the origin.
   if (request.verb == "HEAD") {
     curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-  } else if (request.verb != "GET" || body) {
-    if (request.verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.verb.c_str());
+  } else if (request.verb != "GET" && request.verb != "POST") {
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.verb.c_str());
+  } else if (request.verb == "GET" && body) {
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, "GET");  // a body would make it a POST
   }
-  if (body) {
-    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
-    curl_easy_setopt(e, CURLOPT_POSTFIELDS, body->size() ? body->str().data() : "");
+  if (sendsBody) {
+    const bool empty = !body || body->empty();
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(empty ? 0 : body->size()));
+    curl_easy_setopt(e, CURLOPT_POSTFIELDS, empty ? "" : body->str().data());
   }
 
   CURLcode rc = curl_easy_perform(e);
