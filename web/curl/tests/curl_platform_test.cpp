@@ -32,7 +32,7 @@ using ::testing::StartsWith;
 HttpOptions QuickOptions() {
   HttpOptions o;
   o.connectTimeoutMs = 3000;
-  o.lowSpeedSeconds = 1;
+  o.stallTimeoutMs = 1000;
   o.totalTimeoutMs = 5000;
   return o;
 }
@@ -76,16 +76,69 @@ TEST(CurlPlatformFaults, RefusedConnectionGivesEmptyAnswerAndBlankHeaders) {
   EXPECT_EQ(args.rawHeaders, BlankText(5000));
 }
 
-TEST(CurlPlatformFaults, SilentServerEndsAtTheTimeOut) {
-  ScriptedServer silent([](RawConnection& c) {
-    c.ReadRequest();
-    c.HoldOpen();
-  });
-  ASSERT_TRUE(silent.Start());
-  CurlPlatform platform(QuickOptions());
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(WebRequest(Text(silent.Url("/x")), 0, platform), Text());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+TEST(CurlPlatformWaits, DefaultsBoundEveryWait) {
+  const HttpOptions o;
+  EXPECT_EQ(o.connectTimeoutMs, 10000);
+  EXPECT_EQ(o.stallTimeoutMs, 10000);
+  EXPECT_EQ(o.totalTimeoutMs, 20000);
+}
+
+// Each wait ends at its own bound: connecting (the TLS handshake included), a silence once
+// connected, and the whole transfer, which alone ends a trickle that is never silent for long.
+TEST(CurlPlatformWaits, EveryWaitEndsAtItsBound) {
+  using std::chrono::milliseconds;
+  HttpOptions options;
+  options.connectTimeoutMs = 500;
+  options.stallTimeoutMs = 1000;
+  options.totalTimeoutMs = 4000;
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+  struct Case {
+    const char* name;
+    bool tls;
+    ScriptedServer::Script script;
+    milliseconds bound;
+    const char* bodyStart;  // what the answer begins with
+  };
+  const Case cases[] = {
+      {"handshake never answered", true, [](RawConnection& c) { c.HoldOpen(); },
+       milliseconds(options.connectTimeoutMs), ""},
+      {"request never answered", false,
+       [](RawConnection& c) {
+         c.ReadRequest();
+         c.HoldOpen();
+       },
+       milliseconds(options.stallTimeoutMs), ""},
+      {"body stops halfway", false,
+       [&](RawConnection& c) {
+         c.ReadRequest();
+         c.Send(head + "0123456789");
+         c.HoldOpen();
+       },
+       milliseconds(options.stallTimeoutMs), "0123456789"},
+      {"body trickles a byte at a time", false,
+       [&](RawConnection& c) {
+         c.ReadRequest();
+         c.Send(head);
+         for (int i = 0; i < 100 && c.Send("x"); ++i) {
+           std::this_thread::sleep_for(milliseconds(options.stallTimeoutMs / 4));
+         }
+       },
+       milliseconds(options.totalTimeoutMs), "xxxxxxxx"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server(c.script);
+    ASSERT_TRUE(server.Start());
+    CurlPlatform platform(options);
+    std::string url = server.Url("/x");
+    if (c.tls) url.replace(0, 4, "https");
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = WebRequest(Text(url), 0, platform).str();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, c.bound - milliseconds(20));
+    EXPECT_LT(took, c.bound + milliseconds(1500));  // room for a busy machine, short of the next
+    EXPECT_THAT(answer, StartsWith(c.bodyStart));
+  }
 }
 
 TEST(CurlPlatformFaults, ResetHalfwayDeliversTheBytesSoFar) {
