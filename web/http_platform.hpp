@@ -64,7 +64,7 @@ class HttpPlatform {
 // otherwise by tests.
 struct HttpOptions {
   std::string extraCaFile;  // PEM file trusted besides the system store; empty = none
-  // Every wait is bounded, and well before a desktop greys out a window that waits on it.
+  // Every wait is bounded: a query blocks the window, which must not hang on a dead server.
   long connectTimeoutMs = 10000;  // to connect, the TLS handshake included
   long stallTimeoutMs = 10000;    // once connected, without a byte in either direction
   long totalTimeoutMs = 20000;    // the whole transfer, redirects included

@@ -360,7 +360,8 @@ struct CurlPlatform::State {
   bool Perform(const Internet& internet, const Connection& connection, const Request& request,
                const std::string& headerText, const Bytes* body, Response& out);
 
-  // What the callbacks of one transfer share, the time of its last byte among it.
+  // What the callbacks of one transfer share, the time of its last byte among it: body bytes
+  // count as they arrive, header bytes a line at a time, sent bytes between two polls.
   struct Transfer {
     using Clock = std::chrono::steady_clock;
     Transfer(Response* o, const HttpOptions* opts) : out(o), options(opts) {}
