@@ -176,7 +176,15 @@ std::string MatchObject(const FakeMatch& m) {
 Text Answer(const std::string& total, const std::string& totalpage, const std::string& page,
             const std::vector<FakeMatch>& matches) {
   std::string s = "var MatchList = {\"total\":" + total + ",\"page\":" + page + ",\"msg\":[";
+// GCC PR 105651: GCC 12 at -O3 warns -Wrestrict inside std::string here, falsely.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
   for (std::size_t i = 0; i < matches.size(); ++i) s += (i ? "," : "") + MatchObject(matches[i]);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
   s += "],\"totalpage\":" + totalpage + "}";
   return Gbk(s);
 }
