@@ -105,10 +105,13 @@ const Text& DefaultUserAgent() {
 }
 
 Text WebRequest(WebRequestArgs& args, HttpPlatform& platform) {
-  // The cookie text becomes one header value: a line break in it would add header lines of its
-  // own, so it is refused like the platform refuses any single value holding one.
-  if (args.cookies && args.cookies->view().find_first_of("\r\n") != std::string_view::npos)
-    return Text();
+  // The cookie text and the address (copied into the Referer line) each become one header
+  // value: a line break in either would add header lines of its own, so it is refused like the
+  // platform refuses any single value holding one.
+  const auto hasLineBreak = [](const Text& t) {
+    return t.view().find_first_of("\r\n") != std::string_view::npos;
+  };
+  if (hasLineBreak(args.url) || (args.cookies && hasLineBreak(*args.cookies))) return Text();
   const Text verb = args.method == 1 ? "POST" : "GET";
   const Text userAgent = ChooseUserAgent(args.headers);
 

@@ -514,18 +514,25 @@ TEST(WebRequest, OpenFailuresCloseWhatWasOpened) {
   }
 }
 
-TEST(WebRequest, CookieTextWithLineBreakIsRefusedBeforeAnything) {
-  for (const char* cookie : {"a=1\r\nX-Evil: 1", "a=1\nb=2", "a=1\r"}) {
-    SCOPED_TRACE(cookie);
+TEST(WebRequest, LineBreakInCookieTextOrAddressIsRefusedBeforeAnything) {
+  struct Case {
+    const char* url;
+    const char* cookie;  // null: no cookie text
+  };
+  for (const Case c :
+       {Case{"http://h.example/", "a=1\r\nX-Evil: 1"}, Case{"http://h.example/", "a=1\nb=2"},
+        Case{"http://h.example/", "a=1\r"}, Case{"http://h.example/a\r\nX-Evil: 1", nullptr},
+        Case{"http://h.example/a\nb", "c=1"}, Case{"http://h.ex\rample/", nullptr}}) {
+    SCOPED_TRACE(std::string(c.url) + " | " + (c.cookie ? c.cookie : "(none)"));
     RecordingPlatform platform;
     WebRequestArgs args;
-    args.url = "http://h.example/";
+    args.url = c.url;
     args.headers = "X: y";
-    args.cookies = Text(cookie);
+    if (c.cookie) args.cookies = Text(c.cookie);
     EXPECT_EQ(WebRequest(args, platform), Text());
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ(args.headers, Text("X: y"));
-    EXPECT_EQ(args.cookies, Text(cookie));
+    if (c.cookie) EXPECT_EQ(args.cookies, Text(c.cookie));
   }
 }
 
