@@ -93,6 +93,8 @@ ReportListWidget::ReportListWidget(QWidget* parent) : QTableWidget(parent) {
   setSortingEnabled(false);
   setWordWrap(false);
   setCornerButtonEnabled(false);
+  // Tab leaves the list for the next tab stop instead of walking its cells.
+  setTabKeyNavigation(false);
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 }
 

@@ -193,6 +193,33 @@ TEST_F(WindowTest, FirstShowIsCentredWithPageOneSizeFiveAndAMovingStrip) {
   EXPECT_TRUE(events.log.empty());
 }
 
+TEST_F(WindowTest, TabAndShiftTabVisitTheFiveStopsInReadingOrderWithRowsOrWithout) {
+  Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const std::vector<const char*> order = {"超级列表框", "按钮_上一页", "按钮_下一页",
+                                          "组合框_当前页", "组合框_显示数量"};
+  auto focusName = [] {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName().toStdString() : std::string("(none)");
+  };
+  for (int rows : {0, 3}) {
+    window->MatchList().ClearRows();
+    for (int r = 0; r < rows; ++r)
+      window->MatchList().SetCell(window->MatchList().InsertRow(), 0, Text("row"));
+    Find(order[0])->setFocus(Qt::OtherFocusReason);
+    // Twice round in each direction, so the wrap from the last stop to the first is seen too.
+    for (std::size_t step = 1; step <= 2 * order.size(); ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(focusName(), order[step % order.size()]) << rows << " rows, Tab " << step;
+    }
+    for (std::size_t step = 1; step <= 2 * order.size(); ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      EXPECT_EQ(focusName(), order[(2 * order.size() - step) % order.size()])
+          << rows << " rows, Shift+Tab " << step;
+    }
+  }
+}
+
 TEST_F(WindowTest, DesignedComboBoxesStartWithNoCurrentItem) {
   MainWindow bare;  // created, but its created handler not run
   EXPECT_EQ(bare.PageList().SelectedIndex(), -1);
