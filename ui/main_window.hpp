@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "matches/ports.hpp"
+#include "ui/centring.hpp"
 #include "ui/controls.hpp"
 #include "ui/strip.hpp"
 
@@ -35,7 +36,8 @@ class MainWindow : public QWidget, public MatchWindow {
   void Created();
   void CanBeClosed();
 
-  // Shows the window in its normal state, centred on the primary screen, and activates it.
+  // Shows the window in its normal state, centred on the primary screen, and activates it. It is
+  // centred again when the window manager gives the frame later, until the user moves it.
   void ShowCentred();
 
   // May be null: the browser's events are then ignored.
@@ -59,6 +61,7 @@ class MainWindow : public QWidget, public MatchWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -66,6 +69,7 @@ class MainWindow : public QWidget, public MatchWindow {
   void Raise(F&& call) {
     if (events_) call(*events_);
   }
+  void KeepFrameCentred();
 
   GroupBoxWidget* teamsBox_;
   QWidget* stripBox_;
@@ -85,6 +89,7 @@ class MainWindow : public QWidget, public MatchWindow {
   LogoStrip strip_;
   BrowserEvents* events_ = nullptr;
   bool picturesLoaded_ = true;
+  KeepCentred centring_;
 };
 
 }  // namespace kovarra
