@@ -171,6 +171,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // Made while a handler runs (a query waiting for its answer): it waits for the handler.
+  if (handling_ > 0) {
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
   CanBeClosed();
   event->accept();
 }

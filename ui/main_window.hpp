@@ -10,6 +10,7 @@
 #include "matches/ports.hpp"
 #include "ui/centring.hpp"
 #include "ui/controls.hpp"
+#include "ui/query_wait.hpp"
 #include "ui/strip.hpp"
 
 namespace kovarra {
@@ -65,9 +66,18 @@ class MainWindow : public QWidget, public MatchWindow {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Runs a handler of the browser; input that reaches the window while a query waits (a pick
+  // delivered late through the event queue) is not taken. A close request made while the handler
+  // runs is carried out once it is over.
   template <typename F>
   void Raise(F&& call) {
-    if (events_) call(*events_);
+    if (!events_ || QueryWaiting()) return;
+    ++handling_;
+    call(*events_);
+    if (--handling_ == 0 && closeRequested_) {
+      closeRequested_ = false;
+      close();
+    }
   }
   void KeepFrameCentred();
 
@@ -90,6 +100,8 @@ class MainWindow : public QWidget, public MatchWindow {
   BrowserEvents* events_ = nullptr;
   bool picturesLoaded_ = true;
   KeepCentred centring_;
+  int handling_ = 0;
+  bool closeRequested_ = false;
 };
 
 }  // namespace kovarra
