@@ -15,7 +15,9 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/fake_league/fake_league.hpp"
