@@ -9,17 +9,22 @@
 #include "matches/browser.hpp"
 #include "matches/ports.hpp"
 #include "matches/service.hpp"
+#include "ui/query_wait.hpp"
 
 namespace kovarra {
 
-// Shows the platform's wait cursor for the length of each fetch. The fetch returns before the
-// browser shows any message, so the cursor is back by then, on every way out.
+// Runs each fetch on a worker thread while the window waits (see query_wait.hpp), with the
+// platform's wait cursor up. The fetch returns before the browser shows any message, so the
+// cursor is back by then, on every way out. The inner fetcher must be self-contained: it runs
+// off the GUI thread and touches nothing of the window.
 class BusyCursorFetcher : public MatchFetcher {
  public:
   explicit BusyCursorFetcher(MatchFetcher& inner) : inner_(inner) {}
   Text Fetch(const Text& url) override {
     const WaitCursor wait;
-    return inner_.Fetch(url);
+    Text answer;
+    WaitWhileRunning([&] { answer = inner_.Fetch(url); });
+    return answer;
   }
 
  private:

@@ -7,6 +7,7 @@
 
 #include "core/codepage.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/query_wait.hpp"
 
 namespace kovarra {
 
@@ -49,8 +50,9 @@ int WidgetPlace::Width() const {
 TimerControl::TimerControl(QObject* parent, const QString& name) : timer_(new QTimer(parent)) {
   timer_->setObjectName(name);
   timer_->setTimerType(Qt::PreciseTimer);
+  // A tick that falls due while a query waits is dropped, not made up.
   QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
-    if (onTick_) onTick_();
+    if (onTick_ && !QueryWaiting()) onTick_();
   });
 }
 
@@ -93,6 +95,8 @@ ReportListWidget::ReportListWidget(QWidget* parent) : QTableWidget(parent) {
   setSortingEnabled(false);
   setWordWrap(false);
   setCornerButtonEnabled(false);
+  // Tab leaves the list for the next tab stop instead of walking its cells.
+  setTabKeyNavigation(false);
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 }
 

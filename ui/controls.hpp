@@ -31,7 +31,8 @@ class WidgetPlace : public PlacedControl {
   QWidget* widget_;
 };
 
-// A window timer: not visible, ticks every Period milliseconds while Period is above 0.
+// A window timer: not visible, ticks every Period milliseconds while Period is above 0, except
+// while a query waits.
 class TimerControl : public PeriodicTimer {
  public:
   TimerControl(QObject* parent, const QString& name);

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include "core/codepage.hpp"
 #include "ui/qt_text.hpp"
@@ -139,29 +140,43 @@ void MainWindow::CanBeClosed() {
 }
 
 void MainWindow::ShowCentred() {
-  auto centre = [this] {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect full = screen->geometry();
-    const QRect outer = frameGeometry();
-    const QPoint frameOffset = geometry().topLeft() - outer.topLeft();
-    setGeometry(QRect(QPoint(full.left() + (full.width() - outer.width()) / 2,
-                             full.top() + (full.height() - outer.height()) / 2) +
-                          frameOffset,
-                      size()));
-  };
-  // Made now, so that the frame around it is known before the window is placed.
+  // Made now, so that a frame known before showing is part of the first place.
   create();
-  centre();
-  const QSize before = frameGeometry().size();
+  windowHandle()->installEventFilter(this);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    // The client area's place: the frame the window system adds goes around it.
+    setGeometry(
+        QRect(centring_.Start(screen->geometry(), size(), windowHandle()->frameMargins()), size()));
+  }
   showNormal();
-  // The frame's size is known only once the window is up.
-  if (frameGeometry().size() != before) centre();
+  KeepFrameCentred();
   raise();
   activateWindow();
 }
 
+void MainWindow::KeepFrameCentred() {
+  if (const auto place = centring_.Update(geometry().topLeft(), windowHandle()->frameMargins())) {
+    setGeometry(QRect(*place, size()));
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The window manager's frame shows up in one of these, shortly after the window is shown.
+  if (watched == windowHandle() &&
+      (event->type() == QEvent::Expose || event->type() == QEvent::Move ||
+       event->type() == QEvent::Resize)) {
+    KeepFrameCentred();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // Made while a handler runs (a query waiting for its answer): it waits for the handler.
+  if (handling_ > 0) {
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
   CanBeClosed();
   event->accept();
 }

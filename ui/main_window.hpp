@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "matches/ports.hpp"
+#include "ui/centring.hpp"
 #include "ui/controls.hpp"
+#include "ui/query_wait.hpp"
 #include "ui/strip.hpp"
 
 namespace kovarra {
@@ -35,7 +37,8 @@ class MainWindow : public QWidget, public MatchWindow {
   void Created();
   void CanBeClosed();
 
-  // Shows the window in its normal state, centred on the primary screen, and activates it.
+  // Shows the window in its normal state, centred on the primary screen, and activates it. It is
+  // centred again when the window manager gives the frame later, until the user moves it.
   void ShowCentred();
 
   // May be null: the browser's events are then ignored.
@@ -59,13 +62,24 @@ class MainWindow : public QWidget, public MatchWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Runs a handler of the browser; input that reaches the window while a query waits (a pick
+  // delivered late through the event queue) is not taken. A close request made while the handler
+  // runs is carried out once it is over.
   template <typename F>
   void Raise(F&& call) {
-    if (events_) call(*events_);
+    if (!events_ || QueryWaiting()) return;
+    ++handling_;
+    call(*events_);
+    if (--handling_ == 0 && closeRequested_) {
+      closeRequested_ = false;
+      close();
+    }
   }
+  void KeepFrameCentred();
 
   GroupBoxWidget* teamsBox_;
   QWidget* stripBox_;
@@ -85,6 +99,9 @@ class MainWindow : public QWidget, public MatchWindow {
   LogoStrip strip_;
   BrowserEvents* events_ = nullptr;
   bool picturesLoaded_ = true;
+  KeepCentred centring_;
+  int handling_ = 0;
+  bool closeRequested_ = false;
 };
 
 }  // namespace kovarra

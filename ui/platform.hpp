@@ -12,9 +12,11 @@ namespace kovarra {
 class QtPlatformServices : public PlatformServices {
  public:
   // A box with no owner, modal to the whole program; timers keep ticking behind it.
-  // Styles 0, 16 and 64: no icon, the stop icon, the information icon. Returns 1 (OK).
+  // Styles 0, 16 and 64: no icon, the stop icon, the information icon. An absent or empty
+  // title shows DefaultMessageTitle. Returns 1 (OK).
   int ShowMessage(const Text& text, int style, const std::optional<Text>& title) override;
-  // Only web addresses (http, https) are handed on; anything else is dropped.
+  // Every web address (http, https) is handed on, with what a URL cannot hold as it stands
+  // percent-encoded; addresses of any other scheme are dropped.
   void OpenUrl(const Text& url) override;
   // Runs the exit actions and ends the process with the code; the window is not asked.
   [[noreturn]] void TerminateProgram(int exitCode) override;

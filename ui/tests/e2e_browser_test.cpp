@@ -71,13 +71,19 @@ class UrlSink : public QObject {
   std::vector<QString> urls;
 };
 
-// Notes the cursor while the request is under way.
+// Notes the cursor while the request is under way. The fetch runs on a worker thread, so the
+// cursor is read where it lives, on the GUI thread, which keeps running while the fetch waits.
 class CursorProbe : public MatchFetcher {
  public:
   explicit CursorProbe(MatchFetcher& inner) : inner_(inner) {}
   Text Fetch(const Text& url) override {
-    const QCursor* cursor = QGuiApplication::overrideCursor();
-    busyDuringFetch.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+    QMetaObject::invokeMethod(
+        qApp,
+        [this] {
+          const QCursor* cursor = QGuiApplication::overrideCursor();
+          busyDuringFetch.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+        },
+        Qt::BlockingQueuedConnection);
     return inner_.Fetch(url);
   }
   std::vector<bool> busyDuringFetch;

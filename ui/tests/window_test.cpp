@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest/QTest>
 #include <string>
 #include <vector>
@@ -168,12 +169,16 @@ TEST_F(WindowTest, CaptionsColumnsAndItemsAsDesigned) {
 
 TEST_F(WindowTest, FirstShowIsCentredWithPageOneSizeFiveAndAMovingStrip) {
   Show();
-  QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect frame = window->frameGeometry();
-  // Within the frame's own margin: the offscreen platform reports its frame only once shown.
-  const int margin = window->geometry().left() - frame.left();
-  EXPECT_NEAR(frame.left(), (screen->geometry().width() - frame.width()) / 2, margin);
-  EXPECT_NEAR(frame.top(), (screen->geometry().height() - frame.height()) / 2, margin);
+  // The offscreen platform, like a window manager, gives the frame only once the window is up.
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  // Read from the platform window: the widget keeps the first frame it saw.
+  const QRect frame = window->windowHandle()->frameGeometry();
+  const QMargins margins = window->windowHandle()->frameMargins();
+  ASSERT_FALSE(margins.isNull());
+  EXPECT_EQ(frame.top(), screen.top() + (screen.height() - frame.height()) / 2);
+  // Its 800-pixel screen is narrower than the window, and it pushes a window that starts left
+  // of the screen right by the frame's margin.
+  EXPECT_NEAR(frame.left(), screen.left() + (screen.width() - frame.width()) / 2, margins.left());
 
   EXPECT_EQ(window->PageList().SelectedIndex(), 0);
   EXPECT_EQ(window->PageList().ItemText(0), Text("1"));
@@ -191,6 +196,33 @@ TEST_F(WindowTest, FirstShowIsCentredWithPageOneSizeFiveAndAMovingStrip) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return window->StripPlace().Left() <= -8; }, 3000));
   EXPECT_EQ((window->StripPlace().Left() - 2) % 10, 0);
   EXPECT_TRUE(events.log.empty());
+}
+
+TEST_F(WindowTest, TabAndShiftTabVisitTheFiveStopsInReadingOrderWithRowsOrWithout) {
+  Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const std::vector<const char*> order = {"超级列表框", "按钮_上一页", "按钮_下一页",
+                                          "组合框_当前页", "组合框_显示数量"};
+  auto focusName = [] {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName().toStdString() : std::string("(none)");
+  };
+  for (int rows : {0, 3}) {
+    window->MatchList().ClearRows();
+    for (int r = 0; r < rows; ++r)
+      window->MatchList().SetCell(window->MatchList().InsertRow(), 0, Text("row"));
+    Find(order[0])->setFocus(Qt::OtherFocusReason);
+    // Twice round in each direction, so the wrap from the last stop to the first is seen too.
+    for (std::size_t step = 1; step <= 2 * order.size(); ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(focusName(), order[step % order.size()]) << rows << " rows, Tab " << step;
+    }
+    for (std::size_t step = 1; step <= 2 * order.size(); ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      EXPECT_EQ(focusName(), order[(2 * order.size() - step) % order.size()])
+          << rows << " rows, Shift+Tab " << step;
+    }
+  }
 }
 
 TEST_F(WindowTest, DesignedComboBoxesStartWithNoCurrentItem) {
