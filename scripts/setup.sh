@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libcurl4-openssl-dev libpcre2-dev
   libcpp-httplib-dev libssl-dev openssl ca-certificates
   fonts-noto-cjk xvfb xauth
-  xdotool imagemagick
+  xdotool imagemagick openbox
 )
 
 missing=()
