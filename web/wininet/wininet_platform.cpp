@@ -52,8 +52,10 @@ struct Api {
   BOOL(WINAPI* internetReadFile)(Hinternet, LPVOID, DWORD, LPDWORD) = nullptr;
   BOOL(WINAPI* httpQueryInfo)(Hinternet, DWORD, LPVOID, LPDWORD, LPDWORD) = nullptr;
   BOOL(WINAPI* internetCloseHandle)(Hinternet) = nullptr;
-  // Not one of the seven: the only way to bound the waits of a synchronous transfer.
+  // Beyond the seven, for bounded waits: the time-outs of a request, and reads that take only
+  // what has arrived, so that a trickling answer cannot hold a read beyond the deadline.
   BOOL(WINAPI* internetSetOption)(Hinternet, DWORD, LPVOID, DWORD) = nullptr;
+  BOOL(WINAPI* internetQueryDataAvailable)(Hinternet, LPDWORD, DWORD, DWORD_PTR) = nullptr;
 };
 
 template <typename F>
@@ -77,7 +79,8 @@ const Api* WinInet() {
               Take(dll, "InternetReadFile", a.internetReadFile) &&
               Take(dll, "HttpQueryInfoA", a.httpQueryInfo) &&
               Take(dll, "InternetCloseHandle", a.internetCloseHandle) &&
-              Take(dll, "InternetSetOptionA", a.internetSetOption);
+              Take(dll, "InternetSetOptionA", a.internetSetOption) &&
+              Take(dll, "InternetQueryDataAvailable", a.internetQueryDataAvailable);
     return ok ? &a : nullptr;
   }();
   return api;
@@ -466,6 +469,14 @@ void WinInetPlatform::State::Perform(Hinternet session, Target target, std::stri
     Hinternet request = api.httpOpenRequest(connection.get(), verb.c_str(), target.object.c_str(),
                                             version.c_str(), nullptr, nullptr, requestFlags, 0);
     if (!request) return;
+    // The waits of each request: the connection, and the silence between two pieces of the
+    // answer (set on the request itself, where every version of the library reads them).
+    // The whole transfer is bounded by the watchdog.
+    DWORD connectMs = static_cast<DWORD>(std::max(1L, options.connectTimeoutMs));
+    DWORD silentMs = static_cast<DWORD>(std::max(1L, options.lowSpeedSeconds) * 1000);
+    api.internetSetOption(request, kOptionConnectTimeout, &connectMs, sizeof connectMs);
+    api.internetSetOption(request, kOptionSendTimeout, &silentMs, sizeof silentMs);
+    api.internetSetOption(request, kOptionReceiveTimeout, &silentMs, sizeof silentMs);
     if (!watchdog.Watch(job, request)) {
       api.internetCloseHandle(request);
       return;
@@ -499,6 +510,7 @@ void WinInetPlatform::State::Perform(Hinternet session, Target target, std::stri
         body = nullptr;
       }
       target = std::move(next);
+      if (watchdog.Fired(job)) return;
       continue;
     }
 
@@ -508,9 +520,14 @@ void WinInetPlatform::State::Perform(Hinternet session, Target target, std::stri
     }
     std::size_t total = 0;
     for (;;) {
-      std::string piece(kReadPiece, '\0');
-      DWORD got = 0;
       // A read that fails halfway (reset, silence, the deadline) ends the answer where it is.
+      // The library would wait to fill the whole buffer: ask only for what has arrived.
+      DWORD ready = 0;
+      if (watchdog.Fired(job) || !api.internetQueryDataAvailable(request, &ready, 0, 0) ||
+          ready == 0)
+        break;
+      std::string piece(std::min<std::size_t>(ready, kReadPiece), '\0');
+      DWORD got = 0;
       if (!api.internetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) ||
           got == 0)
         break;
@@ -553,13 +570,6 @@ InternetHandle WinInetPlatform::InternetOpen(const Text& userAgent, int accessTy
   }
   if (!session) return 0;
   auto held = std::make_shared<State::Session>(session);
-  // The waits of every request made through this handle: the connection, and the silence
-  // between two pieces of the answer. The whole transfer is bounded by the watchdog.
-  DWORD connectMs = static_cast<DWORD>(std::max(1L, state_->options.connectTimeoutMs));
-  DWORD silentMs = static_cast<DWORD>(std::max(1L, state_->options.lowSpeedSeconds) * 1000);
-  api->internetSetOption(session, kOptionConnectTimeout, &connectMs, sizeof connectMs);
-  api->internetSetOption(session, kOptionSendTimeout, &silentMs, sizeof silentMs);
-  api->internetSetOption(session, kOptionReceiveTimeout, &silentMs, sizeof silentMs);
   return state_->Add(State::Internet{std::move(held)});
 }
 
