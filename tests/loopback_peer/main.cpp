@@ -54,12 +54,17 @@ std::string Ok(std::string_view body, std::string_view extraHeaders = "") {
          std::string(extraHeaders) + "Connection: close\r\n\r\n" + std::string(body);
 }
 
-// The path of a request line.
+// The path of a request line, also when a proxy's client names the whole address.
 std::string PathOf(const std::string& request) {
   auto start = request.find(' ');
   auto end = request.find(' ', start + 1);
   if (start == std::string::npos || end == std::string::npos) return {};
-  return request.substr(start + 1, end - start - 1);
+  std::string target = request.substr(start + 1, end - start - 1);
+  if (target.rfind("http://", 0) == 0) {
+    auto slash = target.find('/', 7);
+    target = slash == std::string::npos ? "/" : target.substr(slash);
+  }
+  return target;
 }
 
 // Answers no sane server gives, chosen by the request's path.
@@ -84,7 +89,8 @@ void Script(RawConnection& c) {
     std::this_thread::sleep_for(300ms);
     c.Reset();
   } else if (path == "/long-header") {
-    c.Send(Ok("the body", "X-Long: " + std::string(6000, 'x') + "\r\n"));
+    const std::string line(3000, 'x');
+    c.Send(Ok("the body", "X-Long-1: " + line + "\r\nX-Long-2: " + line + "\r\n"));
   } else if (path == "/chunked") {
     const char* pieces[] = {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5",
                             "\r\nhel",

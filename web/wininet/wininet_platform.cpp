@@ -162,6 +162,21 @@ std::string HeaderLines(std::string_view text) {
   return out;
 }
 
+// Whether a proxy list ("scheme=host:port" or "host:port" entries, apart by blanks or
+// semicolons) has a proxy for https: an entry for it or one for every scheme.
+bool ProxiesHttps(std::string_view list) {
+  bool found = false;
+  while (!list.empty()) {
+    std::size_t end = list.find_first_of(" ;\t");
+    std::string_view entry = list.substr(0, end);
+    list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
+    if (entry.empty()) continue;
+    auto eq = entry.find('=');
+    found = found || eq == std::string_view::npos || (eq == 5 && StartsWithNoCase(entry, "https"));
+  }
+  return found;
+}
+
 // The user agent goes into a header line of its own: a line break in it becomes a blank.
 std::string OneLine(std::string_view s) {
   std::string out(s);
@@ -352,6 +367,8 @@ struct WinInetPlatform::State {
   };
   struct Internet {
     std::shared_ptr<Session> session;
+    // Beside a proxy that serves http only: https goes direct, as the proxy list says.
+    std::shared_ptr<Session> direct;
   };
   struct Connection {
     InternetHandle internet = 0;
@@ -397,8 +414,9 @@ struct WinInetPlatform::State {
     return it == handles.end() ? nullptr : std::get_if<T>(&it->second);
   }
 
-  void Perform(Hinternet session, Target target, std::string verb, const std::string& version,
-               std::uint32_t flags, const std::string& headers, const Bytes* body, Response& out);
+  void Perform(const Internet& internet, Target target, std::string verb,
+               const std::string& version, std::uint32_t flags, const std::string& headers,
+               const Bytes* body, Response& out);
   static bool ReadHeaders(Hinternet request, std::size_t limit, std::string& out);
 };
 
@@ -441,7 +459,7 @@ bool WinInetPlatform::State::ReadHeaders(Hinternet request, std::size_t limit, s
   return !out.empty();
 }
 
-void WinInetPlatform::State::Perform(Hinternet session, Target target, std::string verb,
+void WinInetPlatform::State::Perform(const Internet& internet, Target target, std::string verb,
                                      const std::string& version, std::uint32_t flags,
                                      const std::string& headers, const Bytes* body, Response& out) {
   const Api& api = *WinInet();
@@ -461,7 +479,9 @@ void WinInetPlatform::State::Perform(Hinternet session, Target target, std::stri
   } disarm{watchdog, job};
 
   for (int hop = 0;; ++hop) {
-    OwnedHandle connection(api.internetConnect(session, target.host.c_str(),
+    const Session& session =
+        target.secure && internet.direct ? *internet.direct : *internet.session;
+    OwnedHandle connection(api.internetConnect(session.handle, target.host.c_str(),
                                                static_cast<WORD>(target.port), nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return;
@@ -556,21 +576,28 @@ InternetHandle WinInetPlatform::InternetOpen(const Text& userAgent, int accessTy
                                              std::uint32_t /*flags*/) {
   const Api* api = WinInet();
   if (!api) return 0;
-  Hinternet session = nullptr;
   const std::string agent = OneLine(userAgent.view());
+  auto open = [&](int type, const char* list, const char* bypass) {
+    Hinternet h = api->internetOpen(agent.c_str(), static_cast<DWORD>(type), list, bypass, 0);
+    return h ? std::make_shared<State::Session>(h) : nullptr;
+  };
+  State::Internet internet;
   if (accessType == INTERNET_OPEN_TYPE_PROXY) {
     if (!proxy || HasControl(proxy->view()) || (proxyBypass && HasControl(proxyBypass->view())))
       return 0;
-    session = api->internetOpen(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy->c_str(),
-                                proxyBypass ? proxyBypass->c_str() : nullptr, 0);
+    internet.session = open(INTERNET_OPEN_TYPE_PROXY, proxy->c_str(),
+                            proxyBypass ? proxyBypass->c_str() : nullptr);
+    if (!ProxiesHttps(proxy->view())) {
+      internet.direct = open(INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr);
+      if (!internet.direct) return 0;
+    }
   } else if (accessType == INTERNET_OPEN_TYPE_DIRECT || accessType == 0) {
-    session = api->internetOpen(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    internet.session = open(INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr);
   } else {
     return 0;  // preconfigured and other modes have no meaning here
   }
-  if (!session) return 0;
-  auto held = std::make_shared<State::Session>(session);
-  return state_->Add(State::Internet{std::move(held)});
+  if (!internet.session) return 0;
+  return state_->Add(std::move(internet));
 }
 
 InternetHandle WinInetPlatform::InternetConnect(InternetHandle internet, const Text& serverName,
@@ -613,7 +640,7 @@ InternetHandle WinInetPlatform::HttpOpenRequest(InternetHandle connection, const
 
 bool WinInetPlatform::HttpSendRequest(InternetHandle request, const Text& headers,
                                       const Bytes* body) {
-  std::shared_ptr<State::Session> session;
+  State::Internet internet;
   Target target;
   State::Request req;
   {
@@ -626,14 +653,14 @@ bool WinInetPlatform::HttpSendRequest(InternetHandle request, const Text& header
     if (!i) return false;
     // A second send starts over with a fresh response; readers of the old one keep theirs.
     r->response = std::make_shared<State::Response>();
-    session = i->session;
+    internet = *i;
     target.host = c->host;
     target.secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
     target.port = c->port != 0 ? c->port : (target.secure ? 443 : 80);
     target.object = r->object;
     req = *r;
   }
-  state_->Perform(session->handle, std::move(target), req.verb, req.version, req.flags,
+  state_->Perform(internet, std::move(target), req.verb, req.version, req.flags,
                   HeaderLines(headers.view()), body, *req.response);
   return req.response->delivered;
 }
