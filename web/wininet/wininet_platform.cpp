@@ -295,7 +295,8 @@ class Watchdog {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     jobs_.push_back(&job);
-    wake_.notify_all();
+    // The thread sleeps until the earliest deadline it knows; only an earlier one wakes it.
+    if (job.deadline < wakeAt_) wake_.notify_all();
   }
 
   // Hands the request handle over to the watch; false when the deadline has passed already.
@@ -337,6 +338,7 @@ class Watchdog {
           next = std::min(next, job->deadline);
         }
       }
+      wakeAt_ = next;
       if (next == Clock::time_point::max()) {
         wake_.wait(lock);
       } else {
@@ -348,6 +350,7 @@ class Watchdog {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::list<Job*> jobs_;
+  Clock::time_point wakeAt_ = Clock::time_point::max();
   bool stopping_ = false;
   std::thread thread_;
 };
