@@ -32,16 +32,16 @@ void AddUserDefinedAreas(Tables& t) {
 // after the user-defined areas, in order; glibc leaves them out too.
 void AddEmptyCells(Tables& t) {
   char16_t unit = 0xE766;
-  auto fill_row = [&](unsigned lead, unsigned first_trail) {
-    for (unsigned trail = first_trail; trail <= 0xFE; ++trail) {
+  auto fill_row = [&](unsigned lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
       if (trail == 0x7F) continue;
       const unsigned code = lead << 8 | trail;
       if (t.up[code] == kReplacement) Map(t, code, unit++);
     }
   };
-  for (unsigned lead = 0xA2; lead <= 0xA9; ++lead) fill_row(lead, 0xA1);
-  fill_row(0xD7, 0xA1);
-  fill_row(0xFE, 0x40);
+  for (unsigned lead = 0xA2; lead <= 0xA9; ++lead) fill_row(lead);
+  fill_row(0xD7);
+  fill_row(0xFE);
 }
 
 std::unique_ptr<Tables> BuildTables() {
