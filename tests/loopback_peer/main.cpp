@@ -84,6 +84,10 @@ void Script(RawConnection& c) {
       std::this_thread::sleep_for(100ms);
       if (!c.Send("x")) return;
     }
+  } else if (path == "/stall") {
+    // A megabyte at once, then nothing more of the ten announced.
+    c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10485760\r\n\r\n" + std::string(1 << 20, 'y'));
+    c.HoldOpen();
   } else if (path == "/reset") {
     c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + std::string(4000, 'a'));
     std::this_thread::sleep_for(300ms);

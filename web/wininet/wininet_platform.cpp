@@ -17,6 +17,7 @@
 #include <list>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -39,6 +40,10 @@ constexpr DWORD kFlagNoUi = 0x200;                        // INTERNET_FLAG_NO_UI
 constexpr std::uint32_t kIgnoreRedirectToHttp = 0x8000u;  // INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP
 constexpr int kMaxRedirects = 10;
 constexpr std::size_t kReadPiece = 64 * 1024;
+// An answer whose pieces arrive this large this many times in a row is streaming: the rest is
+// read in whole pieces of kReadPiece (see BulkRead).
+constexpr DWORD kStreamingPiece = 8 * 1024;
+constexpr int kStreamingRun = 16;
 
 // The functions are taken from the library by name at their first use and kept for the
 // life of the process.
@@ -355,6 +360,44 @@ class Watchdog {
   std::thread thread_;
 };
 
+// The rest of a streaming answer, read in large pieces on a thread of its own. The library
+// fills each piece before it returns, and closing its handle does not cut every such wait
+// short, so the caller waits for the thread only until the deadline and then leaves it. The
+// thread owns the request handle and closes it when it ends.
+struct BulkRead {
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::deque<std::string> pieces;
+  std::size_t total = 0;  // of the whole body, the pieces before the thread's included
+  bool done = false;
+  bool overLimit = false;
+  bool abandoned = false;  // the caller has gone: what still comes is dropped
+
+  static void Run(std::shared_ptr<BulkRead> bulk, Hinternet request, std::size_t limit) {
+    const Api& api = *WinInet();
+    for (bool more = true; more;) {
+      std::string piece(kReadPiece, '\0');
+      DWORD got = 0;
+      more = api.internetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
+             got > 0;
+      std::lock_guard<std::mutex> lock(bulk->mutex);
+      if (more && !bulk->abandoned) {
+        bulk->total += got;
+        bulk->overLimit = bulk->total > limit;
+        piece.resize(got);
+        if (!bulk->overLimit) bulk->pieces.push_back(std::move(piece));
+      }
+      more = more && !bulk->abandoned && !bulk->overLimit;
+    }
+    // Closed before the caller hears of the end, so that its next request never meets this one
+    // still open on the same connection.
+    api.internetCloseHandle(request);
+    std::lock_guard<std::mutex> lock(bulk->mutex);
+    bulk->done = true;
+    bulk->finished.notify_all();
+  }
+};
+
 }  // namespace
 
 struct WinInetPlatform::State {
@@ -421,6 +464,7 @@ struct WinInetPlatform::State {
                const std::string& version, std::uint32_t flags, const std::string& headers,
                const Bytes* body, Response& out);
   static bool ReadHeaders(Hinternet request, std::size_t limit, std::string& out);
+  bool ReadRestInBulk(Watchdog::Job& job, std::size_t total, Response& out);
 };
 
 namespace {
@@ -460,6 +504,31 @@ bool WinInetPlatform::State::ReadHeaders(Hinternet request, std::size_t limit, s
     text.resize(text.size() - 2);
   out = std::move(text);
   return !out.empty();
+}
+
+// False when the answer grew beyond the cap; otherwise out has what came until the end or the
+// deadline.
+bool WinInetPlatform::State::ReadRestInBulk(Watchdog::Job& job, std::size_t total, Response& out) {
+  Hinternet request = watchdog.Unwatch(job);
+  if (!request) return true;  // the deadline has come
+  auto bulk = std::make_shared<BulkRead>();
+  bulk->total = total;
+  try {
+    std::thread(BulkRead::Run, bulk, request, options.maxBodyBytes).detach();
+  } catch (const std::system_error&) {
+    WinInet()->internetCloseHandle(request);
+    return true;  // no thread: the answer ends here
+  }
+  std::unique_lock<std::mutex> lock(bulk->mutex);
+  bulk->finished.wait_until(lock, job.deadline, [&] { return bulk->done; });
+  bulk->abandoned = true;
+  if (bulk->overLimit) {
+    out.headers.clear();
+    out.pieces.clear();
+    return false;
+  }
+  for (auto& piece : bulk->pieces) out.pieces.push_back(std::move(piece));
+  return true;
 }
 
 void WinInetPlatform::State::Perform(const Internet& internet, Target target, std::string verb,
@@ -542,6 +611,7 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
       return;
     }
     std::size_t total = 0;
+    int streaming = 0;
     for (;;) {
       // A read that fails halfway (reset, silence, the deadline) ends the answer where it is.
       // The library would wait to fill the whole buffer: ask only for what has arrived.
@@ -562,6 +632,11 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
       }
       piece.resize(got);
       out.pieces.push_back(std::move(piece));
+      streaming = ready >= kStreamingPiece ? streaming + 1 : 0;
+      if (streaming == kStreamingRun) {
+        if (!ReadRestInBulk(job, total, out)) return;
+        break;
+      }
     }
     out.delivered = true;
     return;

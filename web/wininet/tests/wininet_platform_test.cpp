@@ -257,9 +257,9 @@ TEST(WinInetFaults, RefusedConnectionGivesEmptyAnswerAndBlankHeaders) {
 TEST(WinInetFaults, SlowServersEndWithinTheBounds) {
   struct Case {
     const char* path;
-    std::string body;  // what arrives: all of /slow, none of /silent, part of /trickle
+    std::string body;  // what arrives: all of /slow, none of /silent, part of the others
   };
-  const Case cases[] = {{"/silent", ""}, {"/slow", "xxxxxxxxxx"}, {"/trickle", ""}};
+  const Case cases[] = {{"/silent", ""}, {"/slow", "xxxxxxxxxx"}, {"/trickle", ""}, {"/stall", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     auto start = Clock::now();
@@ -270,6 +270,10 @@ TEST(WinInetFaults, SlowServersEndWithinTheBounds) {
       EXPECT_GE(took, std::chrono::milliseconds(3500));
       EXPECT_GT(got.size(), 10u);
       EXPECT_EQ(got.str(), std::string(got.size(), 'x'));
+    } else if (std::string(c.path) == "/stall") {  // a megabyte came, then silence
+      EXPECT_GT(got.size(), 128u << 10);
+      EXPECT_LE(got.size(), 1u << 20);
+      EXPECT_EQ(got.str(), std::string(got.size(), 'y'));
     } else {
       EXPECT_EQ(got.str(), c.body);
     }
