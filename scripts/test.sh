@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every test and runs them: the whole suite in the ordinary g++ build, the whole suite
 # again under AddressSanitizer + UndefinedBehaviorSanitizer (clang++), then each fuzz target
-# for a short fixed time from its seeds. Any failure, finding or leak fails the run.
+# for a short fixed time from its seeds, then the Windows build's tests under wine
+# (scripts/test-windows.sh). Any failure, finding or leak fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -18,3 +19,5 @@ cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$test_jobs"
 
 bash fuzz/run.sh build/asan "${KOVARRA_FUZZ_SECONDS:-20}"
+
+bash scripts/test-windows.sh

@@ -150,6 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 B("A\xE4\xB8\xAD")},
                       OtherCase{"UTF-8", "ISO-8859-1", B("\xC3\xA9\xE4\xB8\xAD!"), B("\xE9?!")},
                       OtherCase{"ISO-8859-1", "GBK", B("\xE9x"), B("\xA8\xA6x")},
+                      OtherCase{"windows-1252", "UTF-8", B("\xE9\x80"), B("\xC3\xA9?")},
+                      OtherCase{"Shift_JIS", "UTF-8", B("\x93\xFA!"), B("\xE6\x97\xA5!")},
                       OtherCase{"Big5", "UTF-8",
                                 B("\xA4\xA4\xFF"
                                   "a"),
