@@ -1,13 +1,14 @@
 #pragma once
 
 // One regular expression run over one subject, with the JScript-style semantics the program's
-// patterns were written for, on PCRE2 (16-bit, UTF, JIT where available).
+// patterns were written for.
 //
-// Subjects and patterns are GBK Text; the engine sees UTF-16, so it matches characters, and
-// match offsets count UTF-16 units of the subject. Texts handed back are the subject's own bytes.
-//
-// A run has a step budget for all its searches together, and limits on the memory a search may
-// use: a pattern that would backtrack for ever makes RunPattern return false instead of hanging.
+// Subjects and patterns are GBK Text; matching is by characters, as if the subject were widened
+// to UTF-16, and texts handed back are the subject's own bytes. Patterns of literal texts joined
+// by lazy groups, like the program's own, are matched in time linear in the subject
+// (core/regex_chain.hpp); every other pattern runs on PCRE2 within a step budget for the whole
+// run (core/regex_pcre2.hpp), so that a pattern that would backtrack for ever makes RunPattern
+// return false instead of hanging.
 
 #include <cstdint>
 #include <memory>
@@ -16,9 +17,19 @@
 
 namespace kovarra {
 
+class RegexObject;
+
 namespace regex_detail {
 struct Engine;
 struct MatchList;
+
+// Which matcher runs a pattern: the one RunPattern picks, or PCRE2 even for a literal chain,
+// with its budget or without; for tests that hold the two matchers against each other.
+enum class Matcher { Chosen, Pcre2, Pcre2Unlimited };
+bool RunPatternWith(Matcher matcher, RegexObject& re, const Text& pattern, const Text& subject,
+                    bool caseSensitive, bool multiline, bool global, bool quotePlaceholder);
+// Whether the last run went through the literal-chain matcher.
+bool RanAsLiteralChain(const RegexObject& re);
 }  // namespace regex_detail
 
 class RegexObject {
@@ -54,15 +65,17 @@ class RegexObject {
   // Capture groups of the pattern; 0 when the last run found no match.
   int GroupCount() const;
 
-  // The budget a run over a subject of this many UTF-16 units gets, in engine steps.
-  static std::uint32_t StepBudget(std::size_t units);
-
  private:
-  // The kept subject's text between two UTF-16 unit offsets.
-  Text Slice(std::uint32_t unitBegin, std::uint32_t unitEnd) const;
+  friend bool regex_detail::RunPatternWith(regex_detail::Matcher, RegexObject&, const Text&,
+                                           const Text&, bool, bool, bool, bool);
+  friend bool regex_detail::RanAsLiteralChain(const RegexObject&);
+
+  bool Run(regex_detail::Matcher matcher, const Text& pattern, const Text& subject,
+           bool caseSensitive, bool multiline, bool global, bool quotePlaceholder);
+  // The kept subject's bytes between two offsets.
+  Text Slice(std::uint32_t begin, std::uint32_t end) const;
   // Group 0 is the whole match.
   Text Piece(int matchIndex, int group, int* position) const;
-  std::uint32_t ByteOffset(std::uint32_t unit) const;
 
   std::shared_ptr<const regex_detail::Engine> engine_;
   std::shared_ptr<const regex_detail::MatchList> matches_;

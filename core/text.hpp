@@ -30,6 +30,12 @@ class Text {
   std::size_t size() const noexcept { return s_.size(); }
   bool empty() const noexcept { return s_.empty(); }
   unsigned char byte(std::size_t i) const noexcept { return static_cast<unsigned char>(s_[i]); }
+  // Up to n bytes from pos (clamped): a piece of a Text holds no NUL, so none is searched for.
+  Text Piece(std::size_t pos, std::size_t n) const {
+    Text t;
+    if (pos < s_.size()) t.s_.assign(s_, pos, n);
+    return t;
+  }
 
   // Appends in place (no copy of what is already held); stops at a NUL in the appended piece.
   Text& Append(std::string_view more) {

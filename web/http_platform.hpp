@@ -64,9 +64,10 @@ class HttpPlatform {
 // otherwise by tests.
 struct HttpOptions {
   std::string extraCaFile;  // PEM file trusted besides the system store; empty = none
-  long connectTimeoutMs = 15000;
-  long lowSpeedSeconds = 30;  // a transfer with no byte for this long is given up
-  long totalTimeoutMs = 60000;
+  // Every wait is bounded: a query blocks the window, which must not hang on a dead server.
+  long connectTimeoutMs = 10000;  // to connect, the TLS handshake included
+  long stallTimeoutMs = 10000;    // once connected, without a byte in either direction
+  long totalTimeoutMs = 20000;    // the whole transfer, redirects included
   // Answers beyond these sizes are treated as failed transfers rather than exhausting memory.
   std::size_t maxBodyBytes = std::size_t{256} << 20;
   std::size_t maxHeaderBytes = std::size_t{1} << 20;

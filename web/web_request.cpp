@@ -1,6 +1,7 @@
 #include "web/web_request.hpp"
 
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 #include "core/extract.hpp"
@@ -104,6 +105,10 @@ const Text& DefaultUserAgent() {
 }
 
 Text WebRequest(WebRequestArgs& args, HttpPlatform& platform) {
+  // The cookie text becomes one header value: a line break in it would add header lines of its
+  // own, so it is refused like the platform refuses any single value holding one.
+  if (args.cookies && args.cookies->view().find_first_of("\r\n") != std::string_view::npos)
+    return Text();
   const Text verb = args.method == 1 ? "POST" : "GET";
   const Text userAgent = ChooseUserAgent(args.headers);
 

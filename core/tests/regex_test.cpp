@@ -180,19 +180,129 @@ TEST(RegexObjectTest, CopySharesMatchesAndReleaseEmpties) {
   EXPECT_EQ(re.MatchCount(), 1);
 }
 
+// Runs a pattern as RunPattern does and through PCRE2 without a limit: every result must agree,
+// and `chain` tells which matcher RunPattern was to take.
+void ExpectAsPcre2(const Text& pattern, const Text& subject, bool caseSensitive, bool global,
+                   bool chain) {
+  SCOPED_TRACE(testing::Message() << "pattern '" << pattern.str() << "' over '" << subject.str()
+                                  << "', caseSensitive " << caseSensitive << ", global " << global);
+  RegexObject got, want;
+  ASSERT_TRUE(got.RunPattern(pattern, subject, caseSensitive, false, global));
+  ASSERT_TRUE(regex_detail::RunPatternWith(regex_detail::Matcher::Pcre2Unlimited, want, pattern,
+                                           subject, caseSensitive, false, global, false));
+  EXPECT_EQ(regex_detail::RanAsLiteralChain(got), chain);
+  ASSERT_EQ(got.MatchCount(), want.MatchCount());
+  EXPECT_EQ(got.GroupCount(), want.GroupCount());
+  for (int i = 1; i <= want.MatchCount(); ++i) {
+    int gp = 0, wp = 0;
+    EXPECT_EQ(got.MatchText(i, &gp), want.MatchText(i, &wp)) << "match " << i;
+    EXPECT_EQ(gp, wp) << "match " << i;
+    for (int g = 1; g <= want.GroupCount(); ++g) {
+      EXPECT_EQ(got.GroupText(i, g, &gp), want.GroupText(i, g, &wp))
+          << "match " << i << " group " << g;
+      EXPECT_EQ(gp, wp) << "match " << i << " group " << g;
+    }
+  }
+  EXPECT_EQ(got.ReplaceMatches("<$&|$1>"), want.ReplaceMatches("<$&|$1>"));
+}
+
+TEST(LiteralChainTest, MatchesAsPcre2Would) {
+  struct Case {
+    const char* what;
+    std::string pattern;
+    std::string subject;
+    bool caseSensitive;
+    bool chain;  // the linear matcher takes it
+  };
+  const std::string object = R"re({"a":"(.*?)","b":"(.*?)"})re";
+  const Case cases[] = {
+      {"objects", object, R"(x{"a":"1","b":"2"},{"A":"3","B":""}])", false, true},
+      {"case kept", object, R"({"a":"1","b":"2"},{"A":"3","B":""})", true, true},
+      // An object that breaks joins the next one on its line, not across a line feed.
+      {"joined", object, R"({"a":1,"b":"2"},{"a":"3","b":"4"})", false, true},
+      {"line feed", object, "{\"a\":\"1\n\",\"b\":\"2\"},{\"a\":\"3\",\"b\":\"4\"}", false, true},
+      {"line feed in a literal", "a\n(.*?)b", "a\nxb a\n\nb", true, true},
+      {"chain broken, next start", "a(.*?)b", "a\na b", true, true},
+      {"overlapping", "aa(.*?)ab", "aaab aaaab aab", true, true},
+      {"overlapping, caseless", "aA(.*?)Ab", "AAAB aaaAb", false, true},
+      {"escaped punctuation", R"(\"\{(.*?)\.\})", R"(x"{a.}" "{.})", true, true},
+      {"no match", "ab(.*?)cd", "ab cb ad", true, true},
+      {"literal only", "ab", "xabab", true, true},
+      {"Kelvin and long s", "k(.*?)s", "K S ks", false, true},
+      // Second bytes of double-byte characters that are ASCII punctuation are not characters.
+      {"brace as second byte", "{(.*?)}", "\x81{a} {b}", true, true},
+      {"backslash as second byte", R"(\\(.*?)\|)", "\x81\\x\x81| \\y|", true, true},
+      {"line feed as second byte", "a(.*?)b", "a\x81\nb", true, true},
+      {"lone lead byte at the end", "a(.*?)b",
+       "a\xD6\xD0"
+       "b a\x81",
+       true, true},
+      {"lead byte taking the literal", "a(.*?)b",
+       "\x81"
+       "a ab",
+       true, true},
+      {"undecodable pair", "a(.*?)b",
+       "a\xFF\x30"
+       "b",
+       true, true},
+      {"Chinese literals", "\xD6\xD0(.*?)\xCE\xC4", "\xD6\xD0x\xCE\xC4", false, true},
+      // Letters whose case PCRE2 folds beyond ASCII are left to it when case is ignored.
+      {"Greek, caseless", "\xA6\xA1(.*?)b", "\xA6\xC1x b", false, false},
+      {"Greek, case kept", "\xA6\xA1(.*?)b", "\xA6\xC1x b \xA6\xA1y b", true, true},
+      {"full-width, caseless", "\xA3\xC1(.*?)b", "\xA3\xE1x b", false, false},
+      {"Cyrillic, caseless", "\xA7\xB1(.*?)b", "\xA7\xE1x b", false, false},
+      // Empty literals, and so empty matches, stay with PCRE2.
+      {"leading group", "(.*?)a", "ba a", true, false},
+      {"trailing group", "a(.*?)", "ba a", true, false},
+      {"adjacent groups", "a(.*?)(.*?)b", "axb", true, false},
+      // Not of the shape at all.
+      {"greedy group", "a(.*)b", "axbb", true, false},
+      {"repeat count", "a{2}(.*?)b", "aab", true, false},
+      {"class", "[a](.*?)b", "ab", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectAsPcre2(c.pattern, c.subject, c.caseSensitive, true, c.chain);
+    ExpectAsPcre2(c.pattern, c.subject, c.caseSensitive, false, c.chain);
+  }
+}
+
+TEST(LiteralChainTest, PlaceholderAndOptionsApply) {
+  RegexObject re;
+  ASSERT_TRUE(re.RunPattern(Gbk("#引号(.*?)#引号"), "x \"ab\" \"c\"", false, false, true, true));
+  EXPECT_TRUE(regex_detail::RanAsLiteralChain(re));
+  EXPECT_EQ(re.MatchCount(), 2);
+  EXPECT_EQ(re.GroupText(2, 1), Text("c"));
+  // A Chinese character in a group comes back as its two bytes.
+  ASSERT_TRUE(re.RunPattern(Gbk("：(.*?)，"), Gbk("队伍：中，x")));
+  EXPECT_TRUE(regex_detail::RanAsLiteralChain(re));
+  EXPECT_EQ(re.GroupText(1, 1), Gbk("中"));
+}
+
 TEST(RegexObjectTest, RunawayBacktrackingFailsInBoundedTime) {
   // Nested quantifiers over a subject that almost matches: exponential in its length.
   RegexObject re;
   // Without the budget this never ends; the test's CTest time-out catches that.
   EXPECT_FALSE(re.RunPattern("^(a+)+$", std::string(40, 'a') + "!"));
   EXPECT_EQ(re.MatchCount(), 0);
+  // Unanchored, every start of each run of letters backtracks a while: the budget is for all
+  // starts together, not for each.
+  std::string runs;
+  for (int i = 0; i < 200; ++i) runs += std::string(22, 'a') + "!";
+  EXPECT_FALSE(re.RunPattern("(a+)+[bc]", runs));
+  EXPECT_EQ(re.MatchCount(), 0);
 }
 
 TEST(RegexObjectTest, ManySmallMatchesStayWithinTheBudget) {
-  // The budget is shared by all searches of a run, and must still fit a long run of cheap ones.
+  // The budget is shared by all searches of a run, and must still fit a long run of cheap ones
+  // (a class, so that PCRE2 runs it).
   const std::string subject(1'000'000, 'a');
   RegexObject re;
-  ASSERT_TRUE(re.RunPattern("a", subject));
+  ASSERT_TRUE(re.RunPattern("[a]", subject));
+  EXPECT_FALSE(regex_detail::RanAsLiteralChain(re));
+  EXPECT_EQ(re.MatchCount(), 1'000'000);
+  ASSERT_TRUE(re.RunPattern("a", subject));  // the same as a literal
+  EXPECT_TRUE(regex_detail::RanAsLiteralChain(re));
   EXPECT_EQ(re.MatchCount(), 1'000'000);
 }
 

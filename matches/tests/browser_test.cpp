@@ -176,7 +176,15 @@ std::string MatchObject(const FakeMatch& m) {
 Text Answer(const std::string& total, const std::string& totalpage, const std::string& page,
             const std::vector<FakeMatch>& matches) {
   std::string s = "var MatchList = {\"total\":" + total + ",\"page\":" + page + ",\"msg\":[";
+// GCC PR 105651: GCC 12 at -O3 warns -Wrestrict inside std::string here, falsely.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
   for (std::size_t i = 0; i < matches.size(); ++i) s += (i ? "," : "") + MatchObject(matches[i]);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
   s += "],\"totalpage\":" + totalpage + "}";
   return Gbk(s);
 }
@@ -429,9 +437,9 @@ TEST_F(BrowserTest, RowsReplaceTheFormerOnesInBodyOrder) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-// Objects that all miss the shape at their last key make the lazy groups backtrack without end;
-// the engine gives up on its budget and the user hears of it at once.
-TEST_F(BrowserTest, EngineGivingUpSaysSoWithTheExclamationMark) {
+// Objects that all miss the shape at their last key: nothing matches, and the user hears of it
+// at once (a backtracking engine would try the lazy groups in astronomically many ways).
+TEST_F(BrowserTest, RenamedLastKeysAreNoMatch) {
   std::string body = "{\"msg\":[";
   for (int i = 0; i < 20; ++i) {
     std::string object = MatchObject({});
@@ -443,8 +451,29 @@ TEST_F(BrowserTest, EngineGivingUpSaysSoWithTheExclamationMark) {
   SeedRows();
   RenderMatchRows(Gbk(body), window.list, platform);
   EXPECT_EQ(platform.messages,
-            (std::vector<Message>{{Gbk("数据匹配有误！"), kStyleCritical, std::nullopt}}));
+            (std::vector<Message>{{Gbk("数据匹配有误"), kStyleCritical, std::nullopt}}));
   EXPECT_EQ(window.list.RowCount(), 2);
+}
+
+// Sound objects followed by objects whose last value is a number without quotes: the sound rows
+// all come back and nothing is said.
+TEST_F(BrowserTest, SoundRowsComeBackBeforeUnquotedLastValues) {
+  for (int trailing : {3, 4}) {
+    std::string body = "{\"msg\":[";
+    for (int i = 0; i < 20; ++i) body += (i ? "," : "") + MatchObject({});
+    for (int i = 0; i < trailing; ++i) {
+      std::string object = MatchObject({});
+      const std::string last = "\"iQTMatchId\":\"\"";
+      object.replace(object.rfind(last), last.size(), "\"iQTMatchId\":123");
+      body += "," + object;
+    }
+    body += "]}";
+    window.list.rows.clear();
+    platform.messages.clear();
+    RenderMatchRows(Gbk(body), window.list, platform);
+    EXPECT_EQ(window.list.RowCount(), 20) << trailing;
+    EXPECT_TRUE(platform.messages.empty()) << trailing;
+  }
 }
 
 // --- Paging ------------------------------------------------------------------------------------

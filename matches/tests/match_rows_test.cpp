@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/codepage.hpp"
+#include "core/regex.hpp"
 #include "kovarra_config.hpp"
 
 namespace kovarra {
@@ -238,14 +239,42 @@ TEST(ExtractMatchRowsTest, BrokenObjectsOnOneLineJoinTheNextObject) {
   EXPECT_EQ(got.rows[6], page[10]);  // and the last object after it is sound
 }
 
-TEST(ExtractMatchRowsTest, RunawayBacktrackingIsAPatternFailure) {
-  // Every object has its last key renamed; the groups can then be placed in astronomically many
-  // ways over the one-line answer. The run must give up; a regression hangs into the test's
-  // CTest time-out instead of passing.
-  const Text body = Body("match_list_renamed_last_key.txt");
-  const MatchExtract got = ExtractMatchRows(body);
-  EXPECT_EQ(got.outcome, MatchExtractOutcome::PatternFailed);
+TEST(ExtractMatchRowsTest, GeneralMatcherReadsAPageWithinItsBudget) {
+  // The pattern is matched in linear time; the general matcher must still manage a page, with
+  // every match start costing more than the share of the budget one start gets.
+  RegexObject re;
+  ASSERT_TRUE(regex_detail::RunPatternWith(regex_detail::Matcher::Pcre2, re, MatchListPattern(),
+                                           Body("match_list_page20.txt"), false, false, true,
+                                           true));
+  EXPECT_FALSE(regex_detail::RanAsLiteralChain(re));
+  EXPECT_EQ(re.MatchCount(), 20);
+}
+
+TEST(ExtractMatchRowsTest, EveryLastKeyRenamedIsNoMatch) {
+  // No object has the last key, so no placing of the groups can match; the answer is read once
+  // through, not tried in astronomically many ways (a regression hangs into the CTest time-out).
+  const MatchExtract got = ExtractMatchRows(Body("match_list_renamed_last_key.txt"));
+  EXPECT_EQ(got.outcome, MatchExtractOutcome::NoMatch);
   EXPECT_TRUE(got.rows.empty());
+}
+
+TEST(ExtractMatchRowsTest, SoundRowsSurviveTrailingUnquotedValues) {
+  // A page of sound objects, then objects whose last value is a number without quotes: those
+  // match nothing, and the sound rows before them all come back.
+  const std::string page = Body("match_list_page20.txt").str();
+  const std::string end = "],\"totalpage\"";
+  const std::string unquoted = Replaced(Object({{"bMatchName", "UNQUOTED"}}),
+                                        "\"iQTMatchId\":\"iQTMatchId-v\"", "\"iQTMatchId\":123");
+  const std::vector<MatchRow> expected = ExpectedRows("match_list_page20.rows.tsv");
+  for (int trailing : {3, 4, 50}) {
+    std::string body = page;
+    std::string more;
+    for (int i = 0; i < trailing; ++i) more += "," + unquoted;
+    body.insert(body.rfind(end), more);
+    const MatchExtract got = ExtractMatchRows(Text(body));
+    ASSERT_EQ(got.outcome, MatchExtractOutcome::Rows) << trailing;
+    EXPECT_EQ(got.rows, expected) << trailing;
+  }
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ FakeLeagueService::~FakeLeagueService() {
   Stop();
 }
 
-bool FakeLeagueService::Bind(const std::string& certPath, const std::string& keyPath, int port) {
+bool FakeLeagueService::Start(const std::string& certPath, const std::string& keyPath, int port) {
   if (impl_->server) return false;
   auto server = std::make_unique<httplib::SSLServer>(certPath.c_str(), keyPath.c_str());
   if (!server->is_valid()) return false;
@@ -219,6 +219,7 @@ bool FakeLeagueService::Bind(const std::string& certPath, const std::string& key
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queries_.push_back(query);
+      if (onQuery_) onQuery_(query);
     }
     response.set_content(FakeLeagueAnswer(query), "application/x-javascript; charset=utf-8");
   });
@@ -230,11 +231,6 @@ bool FakeLeagueService::Bind(const std::string& certPath, const std::string& key
     port_ = port;
   }
   impl_->server = std::move(server);
-  return true;
-}
-
-bool FakeLeagueService::Start(const std::string& certPath, const std::string& keyPath, int port) {
-  if (!Bind(certPath, keyPath, port)) return false;
   // The socket listens already, so a request made right after this returns just waits.
   thread_ = std::thread([this] { impl_->server->listen_after_bind(); });
   // Stop only takes effect on a running server: wait until it runs.
@@ -242,10 +238,6 @@ bool FakeLeagueService::Start(const std::string& certPath, const std::string& ke
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return impl_->server->is_running();
-}
-
-bool FakeLeagueService::Run(const std::string& certPath, const std::string& keyPath, int port) {
-  return Bind(certPath, keyPath, port) && impl_->server->listen_after_bind();
 }
 
 void FakeLeagueService::Stop() {

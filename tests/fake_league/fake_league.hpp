@@ -3,10 +3,12 @@
 // A stand-in for the league's match-data service: HTTPS on 127.0.0.1, answering the match-list
 // request from a fixed fixture the way the real service does (UTF-8, "var MatchList = " …).
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kovarra::testing {
@@ -44,9 +46,9 @@ class FakeLeagueService {
   // Listens on 127.0.0.1 (port 0: any free one) with the given PEM certificate and key.
   // False when it cannot.
   bool Start(const std::string& certPath, const std::string& keyPath, int port = 0);
-  // Serves on the calling thread until Stop (for the stand-alone program).
-  bool Run(const std::string& certPath, const std::string& keyPath, int port);
   void Stop();
+  // Called with each query string as it arrives, one call at a time; set before Start.
+  void OnQuery(std::function<void(const std::string&)> callback) { onQuery_ = std::move(callback); }
   int Port() const { return port_; }
 
   // The query strings received so far, oldest first.
@@ -55,13 +57,13 @@ class FakeLeagueService {
 
  private:
   struct Impl;
-  bool Bind(const std::string& certPath, const std::string& keyPath, int port);
 
   std::unique_ptr<Impl> impl_;
   std::thread thread_;
   int port_ = 0;
   mutable std::mutex mutex_;
   std::vector<std::string> queries_;
+  std::function<void(const std::string&)> onQuery_;
 };
 
 }  // namespace kovarra::testing

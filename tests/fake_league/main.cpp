@@ -1,18 +1,32 @@
 // The fake league service on its own, to try the program offline:
 //   fake_league_service [--port 8443] [--dir fake_league_certs]
 // The first start writes a fresh CA and server certificate into the directory; later starts
-// reuse them, so a build pointed at the CA file (KOVARRA_EXTRA_CA) keeps working.
+// reuse them, so a build pointed at the CA file (KOVARRA_EXTRA_CA) keeps working. It prints
+// its address once it listens, then each query it answers, and stops on SIGINT or SIGTERM.
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "tests/fake_league/fake_league.hpp"
 #include "tests/support/tls_identity.hpp"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+  stopRequested = 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   int port = 8443;
@@ -48,14 +62,25 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Handlers go in before the server's threads start, so a stop signal never finds the default
+  // action and the temporary files of a fresh certificate are removed on the way out.
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+
   kovarra::testing::FakeLeagueService service;
+  service.OnQuery([](const std::string& query) {
+    std::printf("GET %s?%s\n", kovarra::testing::kMatchListPath, query.c_str());
+    std::fflush(stdout);
+  });
+  if (!service.Start(cert.string(), key.string(), port)) {
+    std::fprintf(stderr, "fake_league_service: cannot listen on 127.0.0.1:%d\n", port);
+    return 1;
+  }
   std::printf("fake league service: https://127.0.0.1:%d%s\n", port,
               kovarra::testing::kMatchListPath);
   std::printf("CA certificate to trust: %s\n", fs::absolute(ca).c_str());
   std::fflush(stdout);
-  if (!service.Run(cert.string(), key.string(), port)) {
-    std::fprintf(stderr, "fake_league_service: cannot listen on 127.0.0.1:%d\n", port);
-    return 1;
-  }
+  while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  service.Stop();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -40,6 +41,14 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// Line breaks. The header text is a list of lines, so every CR or LF in it ends a line and none
+// is sent. Every other argument (user agent, verb, object name, version, host, proxy and bypass
+// lists) is a single value: one holding a CR or LF is refused with a null handle, as a bad host
+// name always was, rather than sent cut or mended.
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
 // A host name may not carry anything that would change the meaning of the address it goes into.
 bool IsSafeHost(std::string_view host) {
   if (host.empty()) return false;
@@ -58,7 +67,8 @@ bool IsToken(std::string_view s) {
 }
 
 // The object name as the request line carries it: bytes that may not stand in a request line
-// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given.
+// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given. Line breaks
+// never get here (see HasLineBreak).
 std::string EscapeObject(std::string_view object) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -242,7 +252,7 @@ struct CurlPlatform::State {
       curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
     }
     ~Share() {
-      for (CURL* e : idle) curl_easy_cleanup(e);
+      for (Handles& h : idle) h.Free();
       if (handle) curl_share_cleanup(handle);
     }
     static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
@@ -252,44 +262,58 @@ struct CurlPlatform::State {
       if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<Share*>(self)->locks[data].unlock();
     }
 
-    // Easy handles are kept for reuse (a fresh one costs more than a small transfer); each
-    // share has its own, so a handle never carries the cookie engine into a request without.
+    // Easy handles are kept for reuse (a fresh one costs more than a small transfer), each
+    // with the multi handle that runs it (a fresh one costs about 50 us); each share has its
+    // own, so a handle never carries the cookie engine into a request without.
+    struct Handles {
+      CURL* easy = nullptr;
+      CURLM* multi = nullptr;
+      void Free() {
+        if (multi) curl_multi_cleanup(multi);
+        if (easy) curl_easy_cleanup(easy);
+        *this = {};
+      }
+    };
     std::mutex idleMutex;
-    std::vector<CURL*> idle;
+    std::vector<Handles> idle;
   };
 
-  // An easy handle, reset to defaults, borrowed from a share's idle handles for one transfer.
+  // An easy handle, reset to defaults, and its multi handle, borrowed from a share's idle
+  // handles for one transfer; null when they cannot be had.
   class EasyLease {
    public:
     explicit EasyLease(Share& share) : share_(share) {
       {
         std::lock_guard<std::mutex> lock(share.idleMutex);
         if (!share.idle.empty()) {
-          easy_ = share.idle.back();
+          h_ = share.idle.back();
           share.idle.pop_back();
         }
       }
-      if (easy_) {
+      if (h_.easy) {
         // libcurl 7.88's reset forgets the cookie-file list without freeing it; clearing the
         // option first frees it and keeps the shared cookies.
-        curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, nullptr);
-        curl_easy_reset(easy_);
+        curl_easy_setopt(h_.easy, CURLOPT_COOKIEFILE, nullptr);
+        curl_easy_reset(h_.easy);
       } else {
-        easy_ = curl_easy_init();
+        h_.easy = curl_easy_init();
+        h_.multi = curl_multi_init();
+        if (!h_.easy || !h_.multi) h_.Free();
       }
     }
     ~EasyLease() {
-      if (!easy_) return;
+      if (!h_.easy) return;
       std::lock_guard<std::mutex> lock(share_.idleMutex);
-      share_.idle.push_back(easy_);
+      share_.idle.push_back(h_);
     }
     EasyLease(const EasyLease&) = delete;
     EasyLease& operator=(const EasyLease&) = delete;
-    CURL* get() const { return easy_; }
+    CURL* get() const { return h_.easy; }
+    CURLM* multi() const { return h_.multi; }
 
    private:
     Share& share_;
-    CURL* easy_ = nullptr;
+    Share::Handles h_;
   };
 
   explicit State(HttpOptions o) : options(std::move(o)) {
@@ -336,12 +360,22 @@ struct CurlPlatform::State {
   bool Perform(const Internet& internet, const Connection& connection, const Request& request,
                const std::string& headerText, const Bytes* body, Response& out);
 
+  // What the callbacks of one transfer share, the time of its last byte among it: body bytes
+  // count as they arrive, header bytes a line at a time, sent bytes between two polls.
   struct Transfer {
+    using Clock = std::chrono::steady_clock;
+    Transfer(Response* o, const HttpOptions* opts) : out(o), options(opts) {}
     Response* out;
     const HttpOptions* options;
+    bool connected = false;  // the stall clock runs only from here: connecting has its own bound
+    Clock::time_point lastByte{};
+    curl_off_t sent = 0;
+    void Touch() { lastByte = Clock::now(); }
   };
+  CURLcode Run(const EasyLease& easy, Transfer& transfer);
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
+  static int OnConnected(void* user, char*, char*, int, int);
 };
 
 CurlPlatform::CurlPlatform(HttpOptions options) {
@@ -355,6 +389,9 @@ InternetHandle CurlPlatform::InternetOpen(const Text& userAgent, int accessType,
                                           const std::optional<Text>& proxy,
                                           const std::optional<Text>& proxyBypass,
                                           std::uint32_t /*flags*/) {
+  if (HasLineBreak(userAgent.view()) || (proxy && HasLineBreak(proxy->view())) ||
+      (proxyBypass && HasLineBreak(proxyBypass->view())))
+    return 0;
   State::Internet internet;
   internet.userAgent = userAgent.str();
   if (accessType == INTERNET_OPEN_TYPE_PROXY) {
@@ -383,10 +420,11 @@ InternetHandle CurlPlatform::InternetConnect(InternetHandle internet, const Text
 }
 
 InternetHandle CurlPlatform::HttpOpenRequest(InternetHandle connection, const Text& verb,
-                                             const Text& objectName, const Text& /*version*/,
+                                             const Text& objectName, const Text& version,
                                              std::uint32_t flags) {
   std::string method = verb.empty() ? std::string("GET") : verb.str();
-  if (!IsToken(method)) return 0;
+  // The version is never sent as given (every request goes as HTTP/1.1), but it obeys the rule.
+  if (!IsToken(method) || HasLineBreak(objectName.view()) || HasLineBreak(version.view())) return 0;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (!state_->Find<State::Connection>(connection)) return 0;
@@ -424,6 +462,7 @@ bool CurlPlatform::HttpSendRequest(InternetHandle request, const Text& headers, 
 std::size_t CurlPlatform::State::OnHeader(char* data, std::size_t size, std::size_t count,
                                           void* user) {
   auto& t = *static_cast<Transfer*>(user);
+  t.Touch();
   std::size_t n = size * count;
   std::string_view line(data, n);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -451,6 +490,7 @@ std::size_t CurlPlatform::State::OnHeader(char* data, std::size_t size, std::siz
 std::size_t CurlPlatform::State::OnBody(char* data, std::size_t size, std::size_t count,
                                         void* user) {
   auto& t = *static_cast<Transfer*>(user);
+  t.Touch();
   std::size_t n = size * count;
   if (t.out->body.size() + n > t.options->maxBodyBytes) {
     t.out->overLimit = true;
@@ -458,6 +498,53 @@ std::size_t CurlPlatform::State::OnBody(char* data, std::size_t size, std::size_
   }
   t.out->body.append(data, n);
   return n;
+}
+
+// Called for each request of a transfer (redirects too) once its connection stands.
+int CurlPlatform::State::OnConnected(void* user, char*, char*, int, int) {
+  auto& t = *static_cast<Transfer*>(user);
+  t.connected = true;
+  t.Touch();
+  return CURL_PREREQFUNC_OK;
+}
+
+// Runs the transfer to its end, giving it up once connected and options.stallTimeoutMs without
+// a byte either way. curl's own low-speed limit would not do: it averages over seconds, so a
+// live trickle below its rate ends early, and it looks only once a second.
+CURLcode CurlPlatform::State::Run(const EasyLease& easy, Transfer& t) {
+  CURL* e = easy.get();
+  CURLM* multi = easy.multi();
+  if (curl_multi_add_handle(multi, e) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode rc = CURLE_FAILED_INIT;
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+    if (running == 0) {
+      int queued = 0;
+      const CURLMsg* msg = curl_multi_info_read(multi, &queued);
+      if (msg && msg->msg == CURLMSG_DONE) rc = msg->data.result;
+      break;
+    }
+    const auto now = Transfer::Clock::now();
+    curl_off_t sent = 0;
+    if (curl_easy_getinfo(e, CURLINFO_SIZE_UPLOAD_T, &sent) == CURLE_OK && sent != t.sent) {
+      t.sent = sent;
+      t.lastByte = now;
+    }
+    long waitMs = 1000;  // curl's own time-outs shorten this further
+    if (t.connected) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+          t.lastByte + std::chrono::milliseconds(t.options->stallTimeoutMs) - now);
+      if (left.count() <= 0) {
+        rc = CURLE_OPERATION_TIMEDOUT;
+        break;
+      }
+      waitMs = std::min<long>(waitMs, static_cast<long>(left.count()));
+    }
+    if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr) != CURLM_OK) break;
+  }
+  curl_multi_remove_handle(multi, e);
+  return rc;
 }
 
 bool CurlPlatform::State::Perform(const Internet& internet, const Connection& connection,
@@ -492,10 +579,13 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
     hasExpect = hasExpect || StartsWithNoCase(line, "Expect:");
     if (!lines.Add(std::string(line))) return false;
   }
+  // A POST always carries a body, an empty one when none is given (Content-Length: 0); without
+  // one curl would send a GET.
+  const bool sendsBody = body != nullptr || request.verb == "POST";
   // Headers of curl's own that the platform would not send.
   if (!hasAccept && !lines.Add("Accept:")) return false;
   if (!hasExpect && !lines.Add("Expect:")) return false;
-  if (!hasContentType && body && !lines.Add("Content-Type:")) return false;
+  if (!hasContentType && sendsBody && !lines.Add("Content-Type:")) return false;
 
   Transfer transfer{&out, &options};
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
@@ -514,8 +604,8 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
 
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
   curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, options.lowSpeedSeconds);
+  curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, &State::OnConnected);
+  curl_easy_setopt(e, CURLOPT_PREREQDATA, &transfer);
 
   curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -546,15 +636,19 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
   // every answer comes from the origin.
   if (request.verb == "HEAD") {
     curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-  } else if (request.verb != "GET" || body) {
-    if (request.verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.verb.c_str());
+  } else if (request.verb != "GET" && request.verb != "POST") {
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.verb.c_str());
+  } else if (request.verb == "GET" && body) {
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, "GET");  // a body would make it a POST
   }
-  if (body) {
-    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
-    curl_easy_setopt(e, CURLOPT_POSTFIELDS, body->size() ? body->str().data() : "");
+  if (sendsBody) {
+    const bool empty = !body || body->empty();
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(empty ? 0 : body->size()));
+    curl_easy_setopt(e, CURLOPT_POSTFIELDS, empty ? "" : body->str().data());
   }
 
-  CURLcode rc = curl_easy_perform(e);
+  CURLcode rc = Run(easy, transfer);
 
   bool deliver = false;
   switch (rc) {

@@ -514,6 +514,21 @@ TEST(WebRequest, OpenFailuresCloseWhatWasOpened) {
   }
 }
 
+TEST(WebRequest, CookieTextWithLineBreakIsRefusedBeforeAnything) {
+  for (const char* cookie : {"a=1\r\nX-Evil: 1", "a=1\nb=2", "a=1\r"}) {
+    SCOPED_TRACE(cookie);
+    RecordingPlatform platform;
+    WebRequestArgs args;
+    args.url = "http://h.example/";
+    args.headers = "X: y";
+    args.cookies = Text(cookie);
+    EXPECT_EQ(WebRequest(args, platform), Text());
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(args.headers, Text("X: y"));
+    EXPECT_EQ(args.cookies, Text(cookie));
+  }
+}
+
 TEST(WebRequest, ChineseAnswerBecomesLocalText) {
   RecordingPlatform platform;
   platform.rawHeaders = Headers({"Content-Type: application/json; charset=utf-8"});

@@ -32,7 +32,7 @@ using ::testing::StartsWith;
 HttpOptions QuickOptions() {
   HttpOptions o;
   o.connectTimeoutMs = 3000;
-  o.lowSpeedSeconds = 1;
+  o.stallTimeoutMs = 1000;
   o.totalTimeoutMs = 5000;
   return o;
 }
@@ -76,16 +76,69 @@ TEST(CurlPlatformFaults, RefusedConnectionGivesEmptyAnswerAndBlankHeaders) {
   EXPECT_EQ(args.rawHeaders, BlankText(5000));
 }
 
-TEST(CurlPlatformFaults, SilentServerEndsAtTheTimeOut) {
-  ScriptedServer silent([](RawConnection& c) {
-    c.ReadRequest();
-    c.HoldOpen();
-  });
-  ASSERT_TRUE(silent.Start());
-  CurlPlatform platform(QuickOptions());
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(WebRequest(Text(silent.Url("/x")), 0, platform), Text());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+TEST(CurlPlatformWaits, DefaultsBoundEveryWait) {
+  const HttpOptions o;
+  EXPECT_EQ(o.connectTimeoutMs, 10000);
+  EXPECT_EQ(o.stallTimeoutMs, 10000);
+  EXPECT_EQ(o.totalTimeoutMs, 20000);
+}
+
+// Each wait ends at its own bound: connecting (the TLS handshake included), a silence once
+// connected, and the whole transfer, which alone ends a trickle that is never silent for long.
+TEST(CurlPlatformWaits, EveryWaitEndsAtItsBound) {
+  using std::chrono::milliseconds;
+  HttpOptions options;
+  options.connectTimeoutMs = 500;
+  options.stallTimeoutMs = 1000;
+  options.totalTimeoutMs = 4000;
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+  struct Case {
+    const char* name;
+    bool tls;
+    ScriptedServer::Script script;
+    milliseconds bound;
+    const char* bodyStart;  // what the answer begins with
+  };
+  const Case cases[] = {
+      {"handshake never answered", true, [](RawConnection& c) { c.HoldOpen(); },
+       milliseconds(options.connectTimeoutMs), ""},
+      {"request never answered", false,
+       [](RawConnection& c) {
+         c.ReadRequest();
+         c.HoldOpen();
+       },
+       milliseconds(options.stallTimeoutMs), ""},
+      {"body stops halfway", false,
+       [&](RawConnection& c) {
+         c.ReadRequest();
+         c.Send(head + "0123456789");
+         c.HoldOpen();
+       },
+       milliseconds(options.stallTimeoutMs), "0123456789"},
+      {"body trickles a byte at a time", false,
+       [&](RawConnection& c) {
+         c.ReadRequest();
+         c.Send(head);
+         for (int i = 0; i < 100 && c.Send("x"); ++i) {
+           std::this_thread::sleep_for(milliseconds(options.stallTimeoutMs / 4));
+         }
+       },
+       milliseconds(options.totalTimeoutMs), "xxxxxxxx"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server(c.script);
+    ASSERT_TRUE(server.Start());
+    CurlPlatform platform(options);
+    std::string url = server.Url("/x");
+    if (c.tls) url.replace(0, 4, "https");
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = WebRequest(Text(url), 0, platform).str();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, c.bound - milliseconds(20));
+    EXPECT_LT(took, c.bound + milliseconds(1500));  // room for a busy machine, short of the next
+    EXPECT_THAT(answer, StartsWith(c.bodyStart));
+  }
 }
 
 TEST(CurlPlatformFaults, ResetHalfwayDeliversTheBytesSoFar) {
@@ -255,19 +308,91 @@ TEST(CurlPlatformRequests, HeaderLinesAsSent) {
   EXPECT_THAT(r, HasSubstr("\r\n\r\na=1"));
 }
 
-TEST(CurlPlatformRequests, InjectedLineBreaksCannotSplitTheRequest) {
-  ScriptedServer server = Answering(Ok("ok"));
-  ASSERT_TRUE(server.Start());
-  CurlPlatform platform(QuickOptions());
-  WebRequestArgs args;
-  args.url = Text(server.Url("/a b\r\nX-Evil: 1"));
-  args.headers = Text("X-A: 1\nX-B: 2\r\rX-C: 3");
-  WebRequest(args, platform);
-  auto requests = server.Requests();
-  ASSERT_EQ(requests.size(), 1u);
-  const std::string& r = requests[0];
-  EXPECT_THAT(r, StartsWith("GET /a%20b%0D%0AX-Evil:%201 HTTP/1.1\r\n"));
-  EXPECT_THAT(r, HasSubstr("\r\nX-A: 1\r\nX-B: 2\r\nX-C: 3\r\n"));
+TEST(CurlPlatformRequests, VerbAndBodyOnTheWire) {
+  struct Case {
+    const char* name;
+    int method;
+    const char* postText;
+    const char* requestLine;
+    const char* contentLength;  // nullptr: no such line
+  };
+  const Case cases[] = {
+      {"get", 0, "ignored", "GET /p HTTP/1.1\r\n", nullptr},
+      {"post", 1, "a=1", "POST /p HTTP/1.1\r\n", "3"},
+      {"post without a body", 1, "", "POST /p HTTP/1.1\r\n", "0"},
+      {"get with a body", 2, "q", "GET /p HTTP/1.1\r\n", "1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server = Answering(Ok("ok"));
+    ASSERT_TRUE(server.Start());
+    CurlPlatform platform(QuickOptions());
+    WebRequestArgs args;
+    args.url = Text(server.Url("/p"));
+    args.method = c.method;
+    args.postText = Text(c.postText);
+    EXPECT_EQ(WebRequest(args, platform), Text("ok"));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    const std::string r = server.Requests()[0];
+    EXPECT_THAT(r, StartsWith(c.requestLine));
+    if (c.contentLength) {
+      EXPECT_THAT(r, HasSubstr(std::string("\r\nContent-Length: ") + c.contentLength + "\r\n"));
+    } else {
+      EXPECT_THAT(r, Not(HasSubstr("Content-Length")));
+    }
+    // The routine's own Content-Type line alone, none of curl's beside it.
+    EXPECT_EQ(r.find("Content-Type"), r.rfind("Content-Type")) << r;
+  }
+}
+
+// Every value but the header text is refused whole when it holds a line break; the header text
+// is lines, split at every CR or LF.
+TEST(CurlPlatformRequests, LineBreaksInArgumentsNeverReachTheWire) {
+  struct Case {
+    const char* name;
+    const char* path;
+    const char* headers;
+    const char* cookies;      // nullptr: left out
+    const char* proxySuffix;  // appended to a working proxy; nullptr: no proxy
+    const char* sent;         // what the request holds; nullptr: refused, nothing sent
+  };
+  const Case cases[] = {
+      {"agent from a header text ending in User-Agent:", "/x",
+       "X-A: 1\r\nUser-Agent:\r\n\r\nGET /smuggled HTTP/1.1", nullptr, nullptr, nullptr},
+      {"path", "/a\r\nX-Evil: 1", "", nullptr, nullptr, nullptr},
+      {"lone LF in the path", "/a\nb", "", nullptr, nullptr, nullptr},
+      {"cookie text", "/x", "", "a=1\r\nX-Evil: 1", nullptr, nullptr},
+      {"proxy", "/x", "", nullptr, "\r\nX-Evil: 1", nullptr},
+      {"header lines split at any break", "/x", "X-A: 1\nX-B: 2\r\rX-C: 3", nullptr, nullptr,
+       "\r\nX-A: 1\r\nX-B: 2\r\nX-C: 3\r\n"},
+      {"blanks in the path escaped", "/a b", "", nullptr, nullptr, "GET /a%20b HTTP/1.1\r\n"},
+      {"working proxy", "/x", "", nullptr, "", "GET http://"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server = Answering(Ok("ok"));
+    ASSERT_TRUE(server.Start());
+    CurlPlatform platform(QuickOptions());
+    WebRequestArgs args;
+    args.url = Text(server.Url(c.path));
+    args.headers = Text(c.headers);
+    if (c.cookies) args.cookies = Text(c.cookies);
+    if (c.proxySuffix) {
+      args.url = Text(std::string("http://league.invalid") + c.path);
+      args.proxy = Text("127.0.0.1:" + std::to_string(server.port()) + c.proxySuffix);
+    }
+    const std::string answer = WebRequest(args, platform).str();
+    const auto requests = server.Requests();
+    if (!c.sent) {
+      EXPECT_EQ(answer, "");
+      EXPECT_EQ(server.connectionCount(), 0);
+      continue;
+    }
+    EXPECT_EQ(answer, "ok");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_THAT(requests[0], HasSubstr(c.sent));
+    EXPECT_EQ(requests[0].find("\r\n\r\n"), requests[0].size() - 4);  // one header block
+  }
 }
 
 TEST(CurlPlatformRequests, CookiesKeptOnlyWithoutNoCookies) {
@@ -277,7 +402,15 @@ TEST(CurlPlatformRequests, CookiesKeptOnlyWithoutNoCookies) {
     r.set_content("set", "text/plain");
   });
   server.server().Get("/echo", [](const httplib::Request& q, httplib::Response& r) {
+// GCC PR 105651: GCC 12 at -O3 warns -Wrestrict inside std::string here, falsely.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
     r.set_content("[" + q.get_header_value("Cookie") + "]", "text/plain");
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
   });
   ASSERT_TRUE(server.Start());
   CurlPlatform platform(QuickOptions());
@@ -326,8 +459,13 @@ TEST(CurlPlatformHandles, QueryAndReadFollowTheContract) {
   InternetHandle con = p.InternetConnect(net, "127.0.0.1", server.port(), INTERNET_SERVICE_HTTP, 0);
   InternetHandle req = p.HttpOpenRequest(con, "GET", "/x", "HTTP/1.1", 0);
   ASSERT_NE(req, 0u);
+  // Single values holding a line break are refused, as a bad host is.
   EXPECT_EQ(p.InternetConnect(net, "bad/host", 80, INTERNET_SERVICE_HTTP, 0), 0u);
+  EXPECT_EQ(p.InternetOpen("a\r\nX: 1", INTERNET_OPEN_TYPE_DIRECT, {}, {}, 0), 0u);
+  EXPECT_EQ(p.InternetOpen("a", INTERNET_OPEN_TYPE_PROXY, Text("http=h:1"), Text("x\ny"), 0), 0u);
   EXPECT_EQ(p.HttpOpenRequest(con, "G T", "/x", "HTTP/1.1", 0), 0u);
+  EXPECT_EQ(p.HttpOpenRequest(con, "GET\r\nX: 1", "/x", "HTTP/1.1", 0), 0u);
+  EXPECT_EQ(p.HttpOpenRequest(con, "GET", "/x", "HTTP/1.1\r\nX: 1", 0), 0u);
 
   p.HttpSendRequest(req, "", nullptr);
   const std::string expected =
