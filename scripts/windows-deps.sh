@@ -53,6 +53,7 @@ fetch_source() {
       find "$src" -maxdepth 1 -type d -name "$package-[0-9]*" | sort | tail -1
       return
     fi
+    echo "windows-deps: the source of $package $version is not served; trying an older one" >&2
   done
   echo "windows-deps: no source of $package could be fetched" >&2
   return 1
