@@ -442,10 +442,7 @@ void MainWindow::Notify(const NMHDR& header) {
     return;
   }
   // The row under the pointer is selected before the right click is reported.
-  const DWORD at = GetMessagePos();
-  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-  ScreenToClient(list_->Handle(), &point);
-  list_->SelectRowAt(point);
+  list_->SelectRowAt(reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction);
   Raise([](BrowserEvents& e) { e.MatchListRightClicked(); });
 }
 
