@@ -1,29 +1,18 @@
 #include "core/codepage.hpp"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
+#include "core/codepage_tables.hpp"
+
 namespace kovarra {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-// Both directions as flat lookups, built once from iconv so no conversion calls iconv again.
-// up[lead << 8 | trail] is the UTF-16 unit of a double-byte code (U+FFFD when it has none);
-// down[unit] is the GBK code of a BMP unit: 0 for none, below 0x100 a single byte.
-struct Tables {
-  std::array<char16_t, 0x10000> up;
-  std::array<std::uint16_t, 0x10000> down;
-};
-
-void Map(Tables& t, unsigned code, char16_t unit) {
-  t.up[code] = unit;
-  if (t.down[unit] == 0) t.down[unit] = static_cast<std::uint16_t>(code);
-}
+using codepage::kReplacement;
+using codepage::Map;
+using codepage::Tables;
 
 // The user-defined areas of code page 936 map row by row onto the private use area, as Windows
 // maps them; glibc leaves them out, and without them such characters would not survive a round
@@ -39,36 +28,41 @@ void AddUserDefinedAreas(Tables& t) {
       if (trail != 0x7F) Map(t, lead << 8 | trail, unit++);
 }
 
+// Windows also gives the cells that rows A2-A9, D7 and FE leave empty the private use units
+// after the user-defined areas, in order; glibc leaves them out too.
+void AddEmptyCells(Tables& t) {
+  char16_t unit = 0xE766;
+  auto fill_row = [&](unsigned lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const unsigned code = lead << 8 | trail;
+      if (t.up[code] == kReplacement) Map(t, code, unit++);
+    }
+  };
+  for (unsigned lead = 0xA2; lead <= 0xA9; ++lead) fill_row(lead);
+  fill_row(0xD7);
+  fill_row(0xFE);
+}
+
 std::unique_ptr<Tables> BuildTables() {
   auto t = std::make_unique<Tables>();
   t->up.fill(kReplacement);
   t->down.fill(0);
-  for (unsigned c = 1; c < 0x80; ++c) t->down[c] = static_cast<std::uint16_t>(c);
-
-  iconv_t cd = iconv_open("UTF-16LE", "CP936");
-  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-16LE", "GBK");
-  if (cd != reinterpret_cast<iconv_t>(-1)) {
-    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        unsigned char out[4] = {};
-        char* ip = in;
-        std::size_t il = sizeof in;
-        char* op = reinterpret_cast<char*>(out);
-        std::size_t ol = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &ip, &il, &op, &ol) != 0 || il != 0 || ol != 2) continue;
-        char16_t unit = static_cast<char16_t>(out[0] | out[1] << 8);
-        // A surrogate or a NUL would break the one-character-one-unit rule; never expected.
-        if (unit == 0 || unit == kReplacement || (unit >= 0xD800 && unit <= 0xDFFF)) continue;
-        Map(*t, lead << 8 | trail, unit);
-      }
-    }
-    iconv_close(cd);
+  codepage::FillFromSystem(*t);
+  // A surrogate or a NUL would break the one-character-one-unit rule; never expected.
+  for (char16_t& unit : t->up) {
+    if (unit == 0 || (unit >= 0xD800 && unit <= 0xDFFF)) unit = kReplacement;
   }
-  // The single byte 0x80 (the euro sign in code page 936) is left out on purpose: every byte of
-  // 0x80 or more starts a two-byte character here, so a lone 0x80 would swallow the next one.
+  // Only double-byte codes go down: the single byte 0x80 (the euro sign in code page 936) is left
+  // out on purpose, since every byte of 0x80 or more starts a two-byte character here and a lone
+  // 0x80 would swallow the next one.
+  for (std::uint16_t& code : t->down) {
+    if (code < 0x100 || t->up[code] == kReplacement) code = 0;
+  }
+  t->down[kReplacement] = 0;
+  for (unsigned c = 1; c < 0x80; ++c) t->down[c] = static_cast<std::uint16_t>(c);
   AddUserDefinedAreas(*t);
+  AddEmptyCells(*t);
   return t;
 }
 

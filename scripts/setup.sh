@@ -9,6 +9,7 @@ packages=(
   libcpp-httplib-dev libssl-dev openssl ca-certificates
   fonts-noto-cjk xvfb xauth
   xdotool imagemagick
+  g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace kovarra {
@@ -98,6 +99,53 @@ TEST(CodePage, EveryMappedCodeRoundTrips) {
     }
   }
   EXPECT_GT(mapped, 23000);
+}
+
+TEST(CodePage, EmptyCellsOfRowsA2ToA9D7AndFeGoToThePrivateUseArea) {
+  // 255 cells, U+E766 to U+E864 in code order, as Windows maps them.
+  struct Case {
+    std::string gbk;
+    char16_t unit;
+  };
+  const Case cases[] = {{"\xA2\xAB", 0xE766}, {"\xA6\xD9", 0xE78D}, {"\xA8\x96", 0xE7BC},
+                        {"\xA8\xBC", 0xE7C7}, {"\xA9\x89", 0xE7E7}, {"\xD7\xFA", 0xE810},
+                        {"\xFE\x50", 0xE815}, {"\xFE\xA0", 0xE864}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(GbkToUtf16(c.gbk), std::u16string(1, c.unit)) << Hex(c.gbk);
+    EXPECT_EQ(Utf16ToGbk(std::u16string(1, c.unit)).view(), c.gbk) << Hex(c.gbk);
+  }
+  EXPECT_EQ(Utf16ToGbk(u"\uE865"), Text("?"));
+}
+
+// Every one- and two-byte code up and every BMP unit down, folded into one figure each. The same
+// figures hold on Linux (iconv) and on Windows (code page 936), so neither drifts from the other.
+TEST(CodePage, SameMappingOnEverySystem) {
+  auto fold = [](std::uint64_t& h, const void* data, std::size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+    h = (h ^ n) * 0x100000001B3ull;
+  };
+  std::uint64_t up = 0xCBF29CE484222325ull;
+  for (unsigned b = 1; b <= 0xFF; ++b) {
+    const std::u16string u = GbkToUtf16(std::string(1, static_cast<char>(b)));
+    fold(up, u.data(), u.size() * 2);
+  }
+  for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+    for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string u = GbkToUtf16(std::string_view(pair, 2));
+      fold(up, u.data(), u.size() * 2);
+    }
+  }
+  std::uint64_t down = 0xCBF29CE484222325ull;
+  for (unsigned unit = 1; unit <= 0xFFFF; ++unit) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+    const char16_t one = static_cast<char16_t>(unit);
+    const Text t = Utf16ToGbk(std::u16string_view(&one, 1));
+    fold(down, t.view().data(), t.size());
+  }
+  EXPECT_EQ(up, 0xA49327AE769C8627ull);
+  EXPECT_EQ(down, 0xF88CC202BD62E32Cull);
 }
 
 }  // namespace
