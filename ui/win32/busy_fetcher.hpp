@@ -1,8 +1,9 @@
 #pragma once
 
-// A fetch as the window lives it: the wait cursor for its length.
-
-#include <windows.h>
+// A fetch as the window lives it: the request runs on a worker thread while this thread keeps
+// the window painted and drops the user's input, so the window stays drawn but takes nothing
+// until the answer is in; no timer tick runs meanwhile, and other messages (a close request)
+// wait their turn.
 
 #include "matches/browser.hpp"
 
