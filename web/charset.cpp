@@ -1,30 +1,24 @@
 #include "web/charset.hpp"
 
-#include <iconv.h>
-
 #include <array>
-#include <bit>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "core/codepage.hpp"
+#include "web/charset_system.hpp"
 
 namespace kovarra::web {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr char16_t kByteOrderMark = 0xFEFF;
-constexpr const char* kUtf16Native =
-    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
 enum class CharsetKind { kUtf8, kLocal, kOther, kUnknown };
 
 struct Charset {
   CharsetKind kind = CharsetKind::kUnknown;
-  std::string iconvName;  // for kOther
+  std::string name;  // for kOther: the system converts it
 };
 
 std::string AsciiLower(std::string_view s) {
@@ -37,33 +31,15 @@ std::string AsciiLower(std::string_view s) {
 
 Charset Classify(const Text& name) {
   const std::string n = AsciiLower(name.view());
-  if (n.empty() || n.find('/') != std::string::npos) return {};  // "/" would pass iconv options
+  if (n.empty() || n.find('/') != std::string::npos) return {};  // "/" would pass options
   if (n == "utf-8" || n == "utf8") return {CharsetKind::kUtf8, {}};
   // The stream object treats gb2312 as code page 936, which is the local code page.
   if (n == "gbk" || n == "gb2312" || n == "cp936" || n == "windows-936" || n == "x-gbk") {
     return {CharsetKind::kLocal, {}};
   }
-  if (n == "unicode") return {CharsetKind::kOther, "UTF-16LE"};
-  if (n == "unicodefffe") return {CharsetKind::kOther, "UTF-16BE"};
+  if (!system_charset::Knows(name.view())) return {};
   return {CharsetKind::kOther, std::string(name.view())};
 }
-
-// One descriptor for one direction of one call, closed on every path.
-class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
 
 // Gathers UTF-16 in a small buffer and moves it into local text a block at a time, so the
 // table lookups of the code page run over long runs and nothing is kept twice.
@@ -203,71 +179,17 @@ std::string LocalToUtf8(const Text& local) {
   return out;
 }
 
-// Bytes of any other character set to local text through iconv. An invalid byte becomes
-// U+FFFD and the scan goes on after it; an incomplete sequence at the end becomes one U+FFFD.
-Text OtherToLocal(std::string_view s, Iconv& cd) {
-  std::u16string units;
-  units.reserve(s.size());
-  std::array<char16_t, 4096> block;
-  char* in = const_cast<char*>(s.data());
-  std::size_t inLeft = s.size();
-  while (inLeft > 0) {
-    char* out = reinterpret_cast<char*>(block.data());
-    std::size_t outLeft = sizeof(block);
-    const std::size_t rc = iconv(cd.get(), &in, &inLeft, &out, &outLeft);
-    const int err = errno;
-    units.append(block.data(), (sizeof(block) - outLeft) / sizeof(char16_t));
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (err == E2BIG) continue;
-    units.push_back(kReplacement);
-    if (err != EILSEQ) break;  // EINVAL: cut short at the end
-    ++in, --inLeft;
-    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-  }
+// Bytes of any other character set to local text; a leading byte-order mark is dropped.
+Text OtherToLocal(std::string_view s, const std::string& name) {
+  const std::u16string units = system_charset::Decode(name, s);
   std::u16string_view view(units);
   if (!view.empty() && view.front() == kByteOrderMark) view.remove_prefix(1);
   return Utf16ToLocal(view);
 }
 
-// Local text to any other character set through iconv; a character the target cannot hold
-// becomes the target's "?".
-std::string LocalToOther(const Text& local, Iconv& cd) {
-  std::u16string units = LocalToUtf16(local.view());
-  std::string out;
-  out.reserve(units.size() * 2);
-  std::array<char, 8192> block;
-  char* in = reinterpret_cast<char*>(units.data());
-  std::size_t inLeft = units.size() * sizeof(char16_t);
-  while (inLeft > 0) {
-    char* o = block.data();
-    std::size_t outLeft = block.size();
-    const std::size_t rc = iconv(cd.get(), &in, &inLeft, &o, &outLeft);
-    const int err = errno;
-    out.append(block.data(), block.size() - outLeft);
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (err == E2BIG) continue;
-    // Skip the character the target cannot hold (a pair is one character), write "?".
-    std::size_t skip = sizeof(char16_t);
-    char16_t first;
-    std::memcpy(&first, in, sizeof first);
-    if (first >= 0xD800 && first <= 0xDBFF && inLeft >= 2 * sizeof(char16_t)) skip *= 2;
-    if (skip > inLeft) skip = inLeft;
-    in += skip, inLeft -= skip;
-    char16_t question = u'?';
-    char* qIn = reinterpret_cast<char*>(&question);
-    std::size_t qLeft = sizeof question;
-    char* qo = block.data();
-    std::size_t qOutLeft = block.size();
-    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd.get(), &qIn, &qLeft, &qo, &qOutLeft) != static_cast<std::size_t>(-1)) {
-      out.append(block.data(), block.size() - qOutLeft);
-    }
-  }
-  char* o = block.data();
-  std::size_t outLeft = block.size();
-  iconv(cd.get(), nullptr, nullptr, &o, &outLeft);  // closing shift sequence, if any
-  out.append(block.data(), block.size() - outLeft);
-  return out;
+// Local text to any other character set; a character the target cannot hold becomes its "?".
+std::string LocalToOther(const Text& local, const std::string& name) {
+  return system_charset::Encode(name, LocalToUtf16(local.view()));
 }
 
 }  // namespace
@@ -289,19 +211,8 @@ Bytes StreamConvert(const Bytes& data, const Text& fromCharset, const Text& toCh
                     std::optional<int> skipBytes) {
   const Charset from = Classify(fromCharset);
   const Charset to = Classify(toCharset);
-  if (from.kind == CharsetKind::kUnknown || to.kind == CharsetKind::kUnknown) return Bytes();
-
   // Both names are checked before any work; an unknown one gives nothing.
-  std::optional<Iconv> decoder;
-  std::optional<Iconv> encoder;
-  if (from.kind == CharsetKind::kOther) {
-    decoder.emplace(kUtf16Native, from.iconvName.c_str());
-    if (!decoder->ok()) return Bytes();
-  }
-  if (to.kind == CharsetKind::kOther) {
-    encoder.emplace(to.iconvName.c_str(), kUtf16Native);
-    if (!encoder->ok()) return Bytes();
-  }
+  if (from.kind == CharsetKind::kUnknown || to.kind == CharsetKind::kUnknown) return Bytes();
 
   Text local;
   if (from.kind == CharsetKind::kUtf8) {
@@ -310,7 +221,7 @@ Bytes StreamConvert(const Bytes& data, const Text& fromCharset, const Text& toCh
     // Through Unicode and back, as the stream object does: invalid sequences come out as "?".
     local = Utf16ToLocal(LocalToUtf16(Text(data.view()).view()));
   } else {
-    local = OtherToLocal(data.view(), *decoder);
+    local = OtherToLocal(data.view(), from.name);
   }
 
   std::string out;
@@ -319,7 +230,7 @@ Bytes StreamConvert(const Bytes& data, const Text& fromCharset, const Text& toCh
   } else if (to.kind == CharsetKind::kUtf8) {
     out = LocalToUtf8(local);
   } else {
-    out = LocalToOther(local, *encoder);
+    out = LocalToOther(local, to.name);
   }
 
   if (skipBytes) {
