@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,7 @@ struct TitleCase {
   const char* name;
   std::optional<const char*> title;
   const wchar_t* shown;
+  friend void PrintTo(const TitleCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class MessageTitleTest : public testing::TestWithParam<TitleCase> {};

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -354,6 +355,7 @@ struct CloseCase {
   const char* name;
   UINT message;
   WPARAM wParam;
+  friend void PrintTo(const CloseCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class WindowCloseTest : public WindowTest, public testing::WithParamInterface<CloseCase> {};
