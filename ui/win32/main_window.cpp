@@ -127,13 +127,19 @@ bool RegisterClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pictureProc
   return true;
 }
 
-// A PNG carried by the program as a resource, drawn stretched to width x height over the
-// default colour, ready to be copied to the screen.
+// The PNG of that picture name carried by the program; null when it has none.
+HRSRC FindPicture(std::string_view name) {
+  const std::wstring resourceName(name.begin(), name.end());
+  return FindResourceW(GetModuleHandleW(nullptr), resourceName.c_str(),
+                       MAKEINTRESOURCEW(10));  // RT_RCDATA
+}
+
+// A PNG carried by the program, drawn stretched to width x height over the default colour,
+// ready to be copied to the screen.
 HBITMAP RenderPicture(std::string_view name, int width, int height) {
   using namespace Gdiplus;
   HMODULE module = GetModuleHandleW(nullptr);
-  const std::wstring resourceName(name.begin(), name.end());
-  HRSRC found = FindResourceW(module, resourceName.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HRSRC found = FindPicture(name);
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes || width <= 0 || height <= 0) return nullptr;
@@ -329,14 +335,11 @@ HWND MainWindow::CreateControl(const design::Control& control, std::size_t index
         captions_[index]->Show();
       }
       break;
-    case design::Kind::PictureBox: {
-      RECT client{};
-      GetClientRect(made, &client);
-      pictures_[index] = RenderPicture(control.picture, client.right, client.bottom);
-      if (!pictures_[index]) return nullptr;
+    case design::Kind::PictureBox:
+      // Drawn at its first paint, so that start-up decodes only the logos in view.
+      if (!FindPicture(control.picture)) return nullptr;
       SetWindowLongPtrW(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
       break;
-    }
     case design::Kind::ReportList:
       list_.emplace(made, scale_);
       break;
@@ -535,13 +538,22 @@ LRESULT CALLBACK MainWindow::PictureProc(HWND window, UINT message, WPARAM wPara
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      HDC source = CreateCompatibleDC(dc);
-      HGDIOBJ before = SelectObject(source, self->pictures_[static_cast<std::size_t>(index)]);
       RECT client{};
       GetClientRect(window, &client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-      SelectObject(source, before);
-      DeleteDC(source);
+      HBITMAP& picture = self->pictures_[static_cast<std::size_t>(index)];
+      if (!picture) {
+        picture = RenderPicture(design::kControls[static_cast<std::size_t>(index)].picture,
+                                client.right, client.bottom);
+      }
+      if (picture) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ before = SelectObject(source, picture);
+        BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        SelectObject(source, before);
+        DeleteDC(source);
+      } else {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      }
       EndPaint(window, &paint);
       return 0;
     }

@@ -141,6 +141,23 @@ TEST_F(WindowTest, WindowHasItsTitleFixedFrameAndOuterSizeAndShowsCentred) {
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
 }
 
+TEST_F(WindowTest, LogosInViewArePaintedFromTheirPictures) {
+  window->LeftTimer().SetPeriod(0);
+  window->ShowCentred();
+  Pump(100);
+  for (std::string_view name : {"图片框_blg", "图片框_ig", "图片框_omg"}) {
+    HWND logo = Control(name);
+    RECT client{};
+    GetClientRect(logo, &client);
+    HDC dc = GetDC(logo);
+    // The shields fill the middle of each picture with their team's colour.
+    const COLORREF middle = GetPixel(dc, client.right / 2, client.bottom / 2);
+    ReleaseDC(logo, dc);
+    EXPECT_NE(middle, GetSysColor(COLOR_BTNFACE)) << name;
+    EXPECT_NE(middle, CLR_INVALID) << name;
+  }
+}
+
 TEST_F(WindowTest, CreatedStateOfListsTimersAndLabels) {
   EXPECT_EQ(window->PageList().SelectedIndex(), 0);
   EXPECT_EQ(window->PageList().ItemText(0), Text("1"));
