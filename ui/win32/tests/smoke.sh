@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Starts kovarra.exe under wine in its own X server, waits for its window, saves a screenshot,
+# closes the window with Esc and expects exit code 0. With a yardstick program (a bare window
+# with one list view, titled "BareWindow") it first runs that the same way, and prints for both
+# the time from start to the window shown and the peak resident memory with the window up.
+#   smoke.sh <wine prefix> <kovarra.exe> <screenshot file> [<yardstick.exe>]
+set -u
+export WINEPREFIX=$1
+program=$2
+shot=$3
+yardstick=${4:-}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+for tool in wine Xvfb xdotool import; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "smoke: $tool is not installed (bash scripts/setup.sh installs it)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
+    DISPLAY= wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.kovarra-ready"
+  fi
+  exec 9>&-
+fi
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+  echo "smoke: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+# One server for every run, so that no run pays for starting it.
+wineserver -p30 2>/dev/null || true
+
+# The largest peak resident size among the processes running the program.
+peak_of() {
+  local name=$1 peak=0 pid kb
+  for pid in $(pgrep -f "$name"); do
+    kb=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$kb" ] && [ "$kb" -gt "$peak" ] && peak=$kb
+  done
+  echo "$peak"
+}
+
+# run <exe> <title> <screenshot or empty>: start, window shown, optional screenshot, Esc, exit.
+run() {
+  local exe=$1 title=$2 picture=$3 started shown window code
+  started=$(date +%s%N)
+  wine "$exe" >"$work/program.log" 2>&1 &
+  app_pid=$!
+  window=
+  for _ in $(seq 3000); do
+    window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1)
+    [ -n "$window" ] && break
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.01
+  done
+  shown=$(date +%s%N)
+  if [ -z "$window" ]; then
+    echo "smoke: the window of $(basename "$exe") did not appear"; cat "$work/program.log"
+    return 1
+  fi
+  # Let the strip make a few moves before the picture is taken.
+  sleep 1.5
+  if [ -n "$picture" ]; then
+    mkdir -p "$(dirname "$picture")"
+    import -window root "$picture" || { echo "smoke: no screenshot"; return 1; }
+    echo "smoke: screenshot in $picture"
+  fi
+  echo "smoke: $(basename "$exe"): window shown $(((shown - started) / 1000000)) ms after start," \
+    "peak resident memory $(peak_of "$(basename "$exe")") kB"
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Escape
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    echo "smoke: Esc did not close $(basename "$exe")"; return 1
+  fi
+  wait "$app_pid"
+  code=$?
+  app_pid=
+  cat "$work/program.log"
+  if [ "$code" -ne 0 ]; then
+    echo "smoke: $(basename "$exe") ended with exit code $code, expected 0"; return 1
+  fi
+  echo "smoke: $(basename "$exe") closed by Esc with exit code 0"
+}
+
+if [ -n "$yardstick" ]; then
+  # A first start warms the server's caches; the figures come from the second.
+  run "$yardstick" BareWindow "" >/dev/null || exit 1
+  run "$yardstick" BareWindow "" || exit 1
+fi
+run "$program" 'KovarraV2\.0' "$shot" || exit 1
+echo "smoke: size of $(basename "$program"): $(stat -c %s "$program") bytes"
