@@ -565,7 +565,7 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
     // answer (set on the request itself, where every version of the library reads them).
     // The whole transfer is bounded by the watchdog.
     DWORD connectMs = static_cast<DWORD>(std::max(1L, options.connectTimeoutMs));
-    DWORD silentMs = static_cast<DWORD>(std::max(1L, options.lowSpeedSeconds) * 1000);
+    DWORD silentMs = static_cast<DWORD>(std::max(1L, options.stallTimeoutMs));
     api.internetSetOption(request, kOptionConnectTimeout, &connectMs, sizeof connectMs);
     api.internetSetOption(request, kOptionSendTimeout, &silentMs, sizeof silentMs);
     api.internetSetOption(request, kOptionReceiveTimeout, &silentMs, sizeof silentMs);

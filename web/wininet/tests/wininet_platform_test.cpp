@@ -60,7 +60,7 @@ std::string SecureUrl(const std::string& server, const std::string& path) {
 HttpOptions QuickOptions() {
   HttpOptions o;
   o.connectTimeoutMs = 3000;
-  o.lowSpeedSeconds = 1;
+  o.stallTimeoutMs = 1000;
   o.totalTimeoutMs = 4000;
   return o;
 }
