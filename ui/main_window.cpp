@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -14,98 +15,114 @@ namespace kovarra {
 
 namespace {
 
-template <typename W>
-W* Named(W* widget, const char* utf8Name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromUtf8(utf8Name));
-  widget->setGeometry(left, top, width, height);
-  return widget;
+QString Name(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-LabelWidget* MakeLabel(QWidget* parent, const char* name, int left, int width, const char* caption,
-                       bool valueLabel) {
-  return Named(new LabelWidget(parent, Gbk(caption), valueLabel), name, left, 408, width, 24);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, int left, const char* caption) {
-  auto* button = Named(new QPushButton(ToQt(Gbk(caption)), parent), name, left, 408, 64, 24);
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  button->setFocusPolicy(Qt::StrongFocus);
-  return button;
-}
-
-QPixmap Picture(const QString& path, bool& allFound) {
-  QPixmap picture(path);
+QPixmap Picture(std::string_view name, bool& allFound) {
+  QPixmap picture(QStringLiteral(":/kovarra/") + Name(name) + QStringLiteral(".png"));
   if (picture.isNull()) allFound = false;
   return picture;
 }
 
+QWidget* MakeWidget(const design::Control& control, QWidget* parent, bool& picturesFound) {
+  switch (control.kind) {
+    case design::Kind::GroupBox:
+      return new GroupBoxWidget(parent, Gbk(control.caption));
+    case design::Kind::ShapeBox: {
+      auto* box = new QWidget(parent);
+      box->setAutoFillBackground(false);
+      return box;
+    }
+    case design::Kind::PictureBox:
+      return new PictureBox(parent, Picture(control.picture, picturesFound));
+    case design::Kind::ReportList:
+      return new ReportListWidget(parent);
+    case design::Kind::Label:
+      return new LabelWidget(parent, Gbk(control.caption), control.styles);
+    case design::Kind::Button: {
+      auto* button = new QPushButton(ToQt(Gbk(control.caption)), parent);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case design::Kind::ComboBox: {
+      auto* list = new ComboBoxWidget(parent);
+      for (std::string_view item : control.items) list->AddItem(Gbk(item));
+      return list;
+    }
+    case design::Kind::Timer:
+      break;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
+MainWindow::Controls MainWindow::Build(MainWindow& window) {
+  Controls made;
+  for (std::size_t i = 0; i < design::kControls.size(); ++i) {
+    const design::Control& control = design::kControls[i];
+    // Parents come before their children in the table.
+    QObject* parentObject =
+        control.parent.empty()
+            ? &window
+            : made.objects[static_cast<std::size_t>(design::IndexOf(control.parent))];
+    auto* parent = static_cast<QWidget*>(parentObject);
+    if (control.kind == design::Kind::Timer) {
+      made.timers[i] = std::make_unique<TimerControl>(parent, Name(control.name));
+      made.objects[i] = &made.timers[i]->Timer();
+      continue;
+    }
+    QWidget* widget = MakeWidget(control, parent, made.picturesFound);
+    widget->setObjectName(Name(control.name));
+    widget->setGeometry(control.left, control.top, control.width, control.height);
+    // Only the tab stops take the focus.
+    widget->setFocusPolicy(control.tabOrder >= 0 ? Qt::StrongFocus : Qt::NoFocus);
+    made.objects[i] = widget;
+  }
+  return made;
+}
+
 MainWindow::MainWindow()
-    : teamsBox_(Named(new GroupBoxWidget(this, Gbk("LPL战队")), "分组框_lpl战队", 0, 8, 960, 147)),
-      stripBox_(Named(new QWidget(teamsBox_), "外形框_战队", 2, 23, 1992, 104)),
-      leftTimer_(teamsBox_, QString::fromUtf8("时钟_向左滚动")),
-      rightTimer_(teamsBox_, QString::fromUtf8("时钟_向右滚动")),
-      matchesBox_(
-          Named(new GroupBoxWidget(this, Gbk("近期比赛")), "分组框_近期比赛", 7, 166, 949, 440)),
-      list_(Named(new ReportListWidget(matchesBox_), "超级列表框", 8, 17, 934, 383)),
-      totalPages_(nullptr),
-      totalCount_(nullptr),
-      previous_(nullptr),
-      next_(nullptr),
-      pageList_(nullptr),
-      pageSizeList_(nullptr),
-      stripPlace_(stripBox_),
-      teamsPlace_(teamsBox_),
+    : controls_(Build(*this)),
+      matchesBox_(&Named<GroupBoxWidget>(design::kMatchesBox)),
+      list_(&Named<ReportListWidget>(design::kMatchList)),
+      totalPages_(&Named<LabelWidget>(design::kTotalPages)),
+      totalCount_(&Named<LabelWidget>(design::kTotalCount)),
+      pageList_(&Named<ComboBoxWidget>(design::kPageList)),
+      pageSizeList_(&Named<ComboBoxWidget>(design::kPageSizeList)),
+      leftTimer_(TimerNamed(design::kLeftTimer)),
+      rightTimer_(TimerNamed(design::kRightTimer)),
+      stripPlace_(&Named<QWidget>(design::kStrip)),
+      teamsPlace_(&Named<QWidget>(design::kTeamsBox)),
       strip_(stripPlace_, teamsPlace_, leftTimer_, rightTimer_) {
-  setWindowTitle(QStringLiteral("KovarraV2.0"));
-  setObjectName(QStringLiteral("KovarraV2.0"));
+  setWindowTitle(Name(design::kWindow.title));
+  setObjectName(Name(design::kWindow.title));
   // Caption, system menu, minimise and close; no maximise, and the size is fixed.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(design::kWindow.clientWidth, design::kWindow.clientHeight);
   // Sized like the small default dialog font the design was laid out with.
   QFont dialogFont = font();
   dialogFont.setPixelSize(12);
   setFont(dialogFont);
+  setWindowIcon(QIcon(Picture(design::kWindow.icon, controls_.picturesFound)));
 
-  bool found = true;
-  QIcon icon(Picture(QStringLiteral(":/kovarra/icon.png"), found));
-  setWindowIcon(icon);
-
-  stripBox_->setAutoFillBackground(false);
-  for (int i = 0; i < kLogoCount; ++i) {
-    const QString team = QString::fromLatin1(kLogoNames[i]);
-    auto* logo = new PictureBox(stripBox_, Picture(":/kovarra/" + team + ".png", found));
-    logo->setObjectName(QString::fromUtf8("图片框_") + team);
-    logo->setGeometry(i * kLogoSpacing, 2, 100, 100);
-    logo->SetPressHandler([this, i](int x, int y, int keys) {
-      Raise([&](BrowserEvents& e) { e.LogoPressed(i, x, y, keys); });
+  for (const design::Control& control : design::kControls) {
+    const int logo = design::LogoIndex(control);
+    if (logo < 0) continue;
+    Named<PictureBox>(control.name).SetPressHandler([this, logo](int x, int y, int keys) {
+      Raise([&](BrowserEvents& e) { e.LogoPressed(logo, x, y, keys); });
     });
-    logos_[i] = logo;
   }
-  picturesLoaded_ = found;
   leftTimer_.SetTickHandler([this] { strip_.LeftwardTick(); });
   rightTimer_.SetTickHandler([this] { strip_.RightwardTick(); });
 
-  MakeLabel(matchesBox_, "标签3", 8, 43, "总页数:", false);
-  totalPages_ = MakeLabel(matchesBox_, "标签_总页数", 53, 40, "", true);
-  MakeLabel(matchesBox_, "标签5", 100, 43, "总数量:", false);
-  totalCount_ = MakeLabel(matchesBox_, "标签_总数量", 145, 40, "", true);
-  previous_ = MakeButton(matchesBox_, "按钮_上一页", 208, "上一页");
-  next_ = MakeButton(matchesBox_, "按钮_下一页", 280, "下一页");
-  MakeLabel(matchesBox_, "标签1", 353, 43, "当前页:", false);
-  pageList_ = Named(new ComboBoxWidget(matchesBox_), "组合框_当前页", 397, 409, 64, 20);
-  pageList_->AddItem(Text("1"));
-  MakeLabel(matchesBox_, "标签2", 467, 54, "显示数量:", false);
-  pageSizeList_ = Named(new ComboBoxWidget(matchesBox_), "组合框_显示数量", 527, 409, 64, 20);
-  for (const char* size : {"5", "10", "20"}) pageSizeList_->AddItem(Text(size));
-
-  connect(previous_, &QPushButton::clicked, this,
+  connect(&Named<QPushButton>(design::kPrevious), &QPushButton::clicked, this,
           [this] { Raise([](BrowserEvents& e) { e.PreviousPageClicked(); }); });
-  connect(next_, &QPushButton::clicked, this,
+  connect(&Named<QPushButton>(design::kNext), &QPushButton::clicked, this,
           [this] { Raise([](BrowserEvents& e) { e.NextPageClicked(); }); });
   pageList_->SetSelectedHandler([this] { Raise([](BrowserEvents& e) { e.PageSelected(); }); });
   pageSizeList_->SetSelectedHandler(
@@ -113,11 +130,10 @@ MainWindow::MainWindow()
   list_->SetRightClickHandler(
       [this] { Raise([](BrowserEvents& e) { e.MatchListRightClicked(); }); });
 
-  // Tab visits the five tab stops in reading order; nothing else takes the focus.
-  setTabOrder(list_, previous_);
-  setTabOrder(previous_, next_);
-  setTabOrder(next_, pageList_);
-  setTabOrder(pageList_, pageSizeList_);
+  const auto stops = design::TabStops();
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    setTabOrder(&Named<QWidget>(stops[i - 1]->name), &Named<QWidget>(stops[i]->name));
+  }
 }
 
 std::unique_ptr<MainWindow> MainWindow::Load() {

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtTest/QTest>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@
 
 namespace kovarra {
 namespace {
+
+// Written out here, not read from the design table that builds the window.
+constexpr int kClientWidth = 960;
+constexpr int kClientHeight = 606;
+constexpr int kLogoCount = 17;
+constexpr std::array<const char*, kLogoCount> kLogoNames = {
+    "blg", "edg", "fpx", "ig",  "jdg", "lgd", "lng", "omg", "ra",
+    "rng", "rw",  "sn",  "tes", "tt",  "up",  "v5",  "we"};
 
 QString U(const char* utf8) {
   return QString::fromUtf8(utf8);
