@@ -1,4 +1,4 @@
-#include "ui/controls.hpp"
+#include "ui/qt/controls.hpp"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "core/codepage.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/query_wait.hpp"
+#include "ui/qt/qt_text.hpp"
+#include "ui/qt/query_wait.hpp"
 
 namespace kovarra {
 

@@ -1,4 +1,4 @@
-#include "ui/main_window.hpp"
+#include "ui/qt/main_window.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/codepage.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/qt/qt_text.hpp"
 
 namespace kovarra {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/main_window.hpp"
+#include "ui/qt/main_window.hpp"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 #include <QWindow>
 
 #include "core/codepage.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/qt/qt_text.hpp"
 
 namespace kovarra {
 

@@ -8,10 +8,10 @@
 #include <string_view>
 
 #include "matches/ports.hpp"
-#include "ui/centring.hpp"
-#include "ui/controls.hpp"
 #include "ui/design.hpp"
-#include "ui/query_wait.hpp"
+#include "ui/qt/centring.hpp"
+#include "ui/qt/controls.hpp"
+#include "ui/qt/query_wait.hpp"
 #include "ui/strip.hpp"
 
 namespace kovarra {
