@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/extract.hpp"
@@ -163,7 +164,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RequireText(result);
   FUZZ_REQUIRE(platform.AllClosed());
 
-  if (platform.failAt != 0) {
+  // An address or cookie text holding a line break would add header lines: refused up front.
+  const auto hasLineBreak = [](const Text& t) {
+    return t.view().find_first_of("\r\n") != std::string_view::npos;
+  };
+  const bool refused = hasLineBreak(given.url) || (given.cookies && hasLineBreak(*given.cookies));
+  if (refused) FUZZ_REQUIRE(platform.open.empty());
+
+  if (platform.failAt != 0 || refused) {
     // Nothing was sent and no parameter changed.
     FUZZ_REQUIRE(result.empty() && platform.sends == 0);
     FUZZ_REQUIRE(args.headers == given.headers && args.location == given.location);
