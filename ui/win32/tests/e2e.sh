@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# kovarra.exe end to end under wine, in its own X server, against the Linux fake league service:
-# its CA goes into the prefix's root store; a logo press reaches the service and fills the list,
-# the next page and a page size ask for what they should, Esc ends with 0. A second start picks
-# a page size before any logo: the no-data answer's message, Return, exit code 0. Prints each
-# press's time from the press to the last row written, as the program measures it.
+# kovarra.exe end to end under wine, in its own X server and wine prefix, against the Linux fake
+# league service: its CA goes into the prefix's root store; a logo press reaches the service and
+# fills the list, the next page and a page size ask for what they should, Esc ends with 0. A
+# second start picks a page size before any logo: the no-data answer's message, Return, exit
+# code 0. Prints each press's time from the press to the last row written, as the program
+# measures it.
 #   e2e.sh <wine prefix> <kovarra_e2e.exe> <trust_test_ca.exe> <fake_league_service> <port>
 #          <service directory> <screenshot directory>
 set -u
@@ -33,6 +34,9 @@ app_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null
+  # The prefix is this test's own: its server goes with the test, so that no later start meets
+  # one still tied to this test's X server.
+  wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
@@ -51,12 +55,25 @@ if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-    DISPLAY= wineboot -i >/dev/null 2>&1
+    DISPLAY='' wineboot -i >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.kovarra-ready"
   fi
   exec 9>&-
 fi
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+
+# One server, tied to this X server, for every wine run here; the cleanup ends it.
+wineserver -p30 2>/dev/null || true
 
 # The service first: its first start writes the CA that the prefix then trusts.
 "$service" --port "$port" --dir "$dir" >"$log" 2>&1 &
@@ -66,19 +83,12 @@ for _ in $(seq 100); do
   kill -0 "$service_pid" 2>/dev/null || break
   sleep 0.1
 done
-grep -q '^fake league service:' "$log" || fail "the service did not start on port $port"
+grep -q '^fake league service:' "$log" ||
+  fail "the service did not start on port $port (held by another program? configure with" \
+    "another -DKOVARRA_E2E_PORT)"
 echo "ca $dir/ca.pem" >"$work/trust.info"
-wine "$trust" "$work/trust.info" >"$work/trust.log" 2>&1 || fail "the CA was not trusted: $(cat "$work/trust.log")"
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-wineserver -p30 2>/dev/null || true
+wine "$trust" "$work/trust.info" >"$work/trust.log" 2>&1 ||
+  fail "the CA was not trusted: $(cat "$work/trust.log")"
 
 # start <name>: the program, its window's id in $window.
 start() {
@@ -91,7 +101,11 @@ start() {
     kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.1
   done
-  fail "$1: the window did not appear"
+  kill -0 "$app_pid" 2>/dev/null && fail "$1: the window did not appear"
+  wait "$app_pid"
+  local code=$?
+  app_pid=
+  fail "$1: the program ended with $code before its window appeared"
 }
 # expect_end <name>: the program ends by itself with exit code 0.
 expect_end() {
@@ -143,10 +157,14 @@ for x in 160 300 440 580 720 860 160 300 440 580 720 860; do
   [ "$presses" -ge 5 ] && break
 done
 [ -n "$team" ] || fail "run1: no logo press reached the service"
-sleep 0.5
-import -window "$window" "$work/after.png" || fail "run1: no screenshot"
 ink_before=$(rows_ink "$work/before.png")
-ink_after=$(rows_ink "$work/after.png")
+# The service logs a query as it answers it: the rows follow shortly after.
+for _ in $(seq 20); do
+  sleep 0.25
+  import -window "$window" "$work/after.png" || fail "run1: no screenshot"
+  ink_after=$(rows_ink "$work/after.png")
+  awk -v a="$ink_after" 'BEGIN { exit !(a > 0.005) }' && break
+done
 echo "e2e: dark share of the rows $ink_before before the presses, $ink_after after"
 awk -v b="$ink_before" -v a="$ink_after" 'BEGIN { exit !(b < 0.002 && a > 0.005) }' ||
   fail "run1: the list did not fill"
