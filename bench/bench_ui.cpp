@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "ui/main_window.hpp"
+#include "ui/qt/main_window.hpp"
 
 namespace {
 

@@ -19,74 +19,20 @@
 #include <variant>
 #include <vector>
 
+#include "web/wire.hpp"
+
 namespace kovarra::web {
 namespace {
 
+using wire::EscapeObject;
+using wire::HasLineBreak;
+using wire::IsSafeHost;
+using wire::IsToken;
+using wire::StartsWithNoCase;
+using wire::Trim;
+
 constexpr std::uint32_t kIgnoreRedirectToHttp = 0x8000u;  // INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP
 constexpr long kMaxRedirects = 10;
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-// Line breaks. The header text is a list of lines, so every CR or LF in it ends a line and none
-// is sent. Every other argument (user agent, verb, object name, version, host, proxy and bypass
-// lists) is a single value: one holding a CR or LF is refused with a null handle, as a bad host
-// name always was, rather than sent cut or mended.
-bool HasLineBreak(std::string_view s) {
-  return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
-// A host name may not carry anything that would change the meaning of the address it goes into.
-bool IsSafeHost(std::string_view host) {
-  if (host.empty()) return false;
-  return std::none_of(host.begin(), host.end(), [](char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u <= 0x20 || u == 0x7f || std::strchr("/?#@\\%", c) != nullptr;
-  });
-}
-
-bool IsToken(std::string_view s) {
-  if (s.empty()) return false;
-  return std::all_of(s.begin(), s.end(), [](char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u > 0x20 && u < 0x7f && std::strchr("()<>@,;:\\\"/[]?={}", c) == nullptr;
-  });
-}
-
-// The object name as the request line carries it: bytes that may not stand in a request line
-// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given. Line breaks
-// never get here (see HasLineBreak).
-std::string EscapeObject(std::string_view object) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(object.size() + 1);
-  if (object.empty() || object.front() != '/') out += '/';
-  for (char c : object) {
-    auto u = static_cast<unsigned char>(c);
-    if (u <= 0x20 || u >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
-        c == '`' || c == '{' || c == '|' || c == '}') {
-      out += '%';
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // Calls f with each non-empty entry of a list whose entries stand apart by any of separators.
 template <typename F>

@@ -532,7 +532,9 @@ TEST(WebRequest, LineBreakInCookieTextOrAddressIsRefusedBeforeAnything) {
     EXPECT_EQ(WebRequest(args, platform), Text());
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ(args.headers, Text("X: y"));
-    if (c.cookie) EXPECT_EQ(args.cookies, Text(c.cookie));
+    if (c.cookie) {
+      EXPECT_EQ(args.cookies, Text(c.cookie));
+    }
   }
 }
 

@@ -24,8 +24,17 @@
 #include <variant>
 #include <vector>
 
+#include "web/wire.hpp"
+
 namespace kovarra::web {
 namespace {
+
+using wire::EscapeObject;
+using wire::HasLineBreak;
+using wire::IsSafeHost;
+using wire::IsToken;
+using wire::StartsWithNoCase;
+using wire::Trim;
 
 // The library's own values for what the platform sets beyond the interface's flags.
 using Hinternet = void*;
@@ -91,65 +100,12 @@ const Api* WinInet() {
   return api;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
+// Proxy lists go to the library as C strings of their own syntax: no control byte belongs there.
 bool HasControl(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) {
     auto u = static_cast<unsigned char>(c);
     return (u < 0x20 && c != '\t') || u == 0x7f;
   });
-}
-
-// A host name may not carry anything that would change the meaning of the address it goes into.
-bool IsSafeHost(std::string_view host) {
-  if (host.empty()) return false;
-  return std::none_of(host.begin(), host.end(), [](char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u <= 0x20 || u == 0x7f || std::strchr("/?#@\\%", c) != nullptr;
-  });
-}
-
-bool IsToken(std::string_view s) {
-  if (s.empty()) return false;
-  return std::all_of(s.begin(), s.end(), [](char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u > 0x20 && u < 0x7f && std::strchr("()<>@,;:\\\"/[]?={}", c) == nullptr;
-  });
-}
-
-// The object name as the request line carries it: bytes that may not stand in a request line
-// (controls, spaces, non-ASCII) are percent-escaped, everything else goes as given.
-std::string EscapeObject(std::string_view object) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(object.size() + 1);
-  if (object.empty() || object.front() != '/') out += '/';
-  for (char c : object) {
-    auto u = static_cast<unsigned char>(c);
-    if (u <= 0x20 || u >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
-        c == '`' || c == '{' || c == '|' || c == '}') {
-      out += '%';
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 // The caller's header lines, split at every line break, so that neither an empty line nor a
@@ -180,14 +136,6 @@ bool ProxiesHttps(std::string_view list) {
     found = found || eq == std::string_view::npos || (eq == 5 && StartsWithNoCase(entry, "https"));
   }
   return found;
-}
-
-// The user agent goes into a header line of its own: a line break in it becomes a blank.
-std::string OneLine(std::string_view s) {
-  std::string out(s);
-  std::replace_if(
-      out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  return out;
 }
 
 // Where a request goes.
@@ -654,7 +602,8 @@ InternetHandle WinInetPlatform::InternetOpen(const Text& userAgent, int accessTy
                                              std::uint32_t /*flags*/) {
   const Api* api = WinInet();
   if (!api) return 0;
-  const std::string agent = OneLine(userAgent.view());
+  if (HasLineBreak(userAgent.view())) return 0;
+  const std::string agent = userAgent.str();
   auto open = [&](int type, const char* list, const char* bypass) {
     Hinternet h = api->internetOpen(agent.c_str(), static_cast<DWORD>(type), list, bypass, 0);
     return h ? std::make_shared<State::Session>(h) : nullptr;
@@ -699,7 +648,7 @@ InternetHandle WinInetPlatform::HttpOpenRequest(InternetHandle connection, const
                                                 const Text& objectName, const Text& version,
                                                 std::uint32_t flags) {
   std::string method = verb.empty() ? std::string("GET") : verb.str();
-  if (!IsToken(method)) return 0;
+  if (!IsToken(method) || HasLineBreak(objectName.view())) return 0;
   std::string protocol = version.empty() ? std::string("HTTP/1.1") : version.str();
   if (protocol != "HTTP/1.1" && protocol != "HTTP/1.0") return 0;
   {

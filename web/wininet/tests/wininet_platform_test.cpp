@@ -101,12 +101,16 @@ TEST(WinInetRequests, HeaderTextAsSent) {
 
 TEST(WinInetRequests, InjectedLineBreaksCannotSplitTheRequest) {
   WinInetPlatform platform(QuickOptions());
-  InternetHandle net =
-      platform.InternetOpen("a\r\nX-Evil-Agent: 1", INTERNET_OPEN_TYPE_DIRECT, {}, {}, 0);
+  // Single values holding a line break are refused, as the libcurl platform refuses them.
+  EXPECT_EQ(platform.InternetOpen("a\r\nX-Evil-Agent: 1", INTERNET_OPEN_TYPE_DIRECT, {}, {}, 0),
+            0u);
+  InternetHandle net = platform.InternetOpen("a", INTERNET_OPEN_TYPE_DIRECT, {}, {}, 0);
   InternetHandle con =
       platform.InternetConnect(net, "127.0.0.1", Ports().at("raw"), INTERNET_SERVICE_HTTP, 0);
-  InternetHandle req =
-      platform.HttpOpenRequest(con, "GET", "/echo a\r\nX-Evil-Object: 1", "HTTP/1.1", 0);
+  EXPECT_EQ(platform.HttpOpenRequest(con, "GET", "/echo a\r\nX-Evil-Object: 1", "HTTP/1.1", 0), 0u);
+  EXPECT_EQ(platform.HttpOpenRequest(con, "GET", "/echo\nb", "HTTP/1.1", 0), 0u);
+  // The header text is a list of lines: every break ends one, none is sent as it stands.
+  InternetHandle req = platform.HttpOpenRequest(con, "GET", "/echo a", "HTTP/1.1", 0);
   ASSERT_TRUE(platform.HttpSendRequest(req, "X-A: 1\nX-B: 2\r\rX-C: 3\r\n\r\nX-D: 4", nullptr));
   std::string sent;
   unsigned char buffer[1024];
@@ -115,10 +119,9 @@ TEST(WinInetRequests, InjectedLineBreaksCannotSplitTheRequest) {
     sent.append(reinterpret_cast<char*>(buffer), got);
   platform.InternetCloseHandle(net);
 
-  EXPECT_THAT(sent, StartsWith("GET /echo%20a%0D%0AX-Evil-Object:%201 HTTP/1.1\r\n"));
-  EXPECT_THAT(sent, HasSubstr("\r\nUser-Agent: a  X-Evil-Agent: 1\r\n"));
+  EXPECT_THAT(sent, StartsWith("GET /echo%20a HTTP/1.1\r\n"));
+  EXPECT_THAT(sent, HasSubstr("\r\nUser-Agent: a\r\n"));
   EXPECT_THAT(sent, HasSubstr("\r\nX-A: 1\r\nX-B: 2\r\nX-C: 3\r\nX-D: 4\r\n"));
-  EXPECT_THAT(sent, Not(HasSubstr("\r\nX-Evil")));
 }
 
 TEST(WinInetRequests, CookiesKeptOnlyWithoutNoCookies) {

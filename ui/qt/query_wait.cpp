@@ -1,4 +1,4 @@
-#include "ui/query_wait.hpp"
+#include "ui/qt/query_wait.hpp"
 
 #include <QCoreApplication>
 #include <QEventLoop>

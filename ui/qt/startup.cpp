@@ -1,12 +1,12 @@
-#include "ui/startup.hpp"
+#include "ui/qt/startup.hpp"
 
 #include <QApplication>
 
 #include "core/codepage.hpp"
-#include "ui/busy_fetcher.hpp"
 #include "ui/lifecycle.hpp"
-#include "ui/main_window.hpp"
-#include "ui/platform.hpp"
+#include "ui/qt/busy_fetcher.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/platform.hpp"
 
 namespace kovarra {
 

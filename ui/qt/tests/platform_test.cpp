@@ -1,4 +1,4 @@
-#include "ui/platform.hpp"
+#include "ui/qt/platform.hpp"
 
 #include <gtest/gtest.h>
 

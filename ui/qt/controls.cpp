@@ -1,4 +1,4 @@
-#include "ui/controls.hpp"
+#include "ui/qt/controls.hpp"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "core/codepage.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/query_wait.hpp"
+#include "ui/qt/qt_text.hpp"
+#include "ui/qt/query_wait.hpp"
 
 namespace kovarra {
 
@@ -31,7 +31,7 @@ int WidgetPlace::Left() const {
 }
 
 void WidgetPlace::SetLeft(int left) {
-  left = std::clamp(left, -kMaxLeft, kMaxLeft);
+  left = std::clamp(left, -design::kLeftLimit, design::kLeftLimit);
   const QRect before = widget_->geometry();
   widget_->move(left, widget_->y());
   // Shown at the new place right away, not at the next idle paint.
@@ -67,19 +67,13 @@ void TimerControl::SetPeriod(int period) {
 // --- ReportListWidget ---
 
 ReportListWidget::ReportListWidget(QWidget* parent) : QTableWidget(parent) {
-  struct Column {
-    const char* title;
-    int width;
-  };
-  static const Column kColumns[] = {{"状态", 70},      {"时间", 140}, {"胜败", 50},
-                                    {"对战双方", 100}, {"解说", 130}, {"赛事", 100},
-                                    {"视频地址", 320}};
-  setColumnCount(static_cast<int>(std::size(kColumns)));
+  setColumnCount(static_cast<int>(design::kColumns.size()));
   for (int c = 0; c < columnCount(); ++c) {
-    auto* header = new QTableWidgetItem(ToQt(Gbk(kColumns[c].title)));
+    const design::Column& column = design::kColumns[static_cast<std::size_t>(c)];
+    auto* header = new QTableWidgetItem(ToQt(Gbk(column.title)));
     header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setHorizontalHeaderItem(c, header);
-    setColumnWidth(c, kColumns[c].width);
+    setColumnWidth(c, column.width);
   }
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -223,11 +217,11 @@ void ComboBoxWidget::SetSelectedIndex(int index) {
 
 // --- LabelWidget, GroupBoxWidget ---
 
-LabelWidget::LabelWidget(QWidget* parent, const Text& caption, bool valueLabel) : QLabel(parent) {
+LabelWidget::LabelWidget(QWidget* parent, const Text& caption, unsigned styles) : QLabel(parent) {
   setTextFormat(Qt::PlainText);
   setWordWrap(false);
-  setAlignment((valueLabel ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-  if (valueLabel) {
+  setAlignment(((styles & design::kCentred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+  if (styles & design::kBordered) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
   }

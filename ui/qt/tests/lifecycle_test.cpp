@@ -11,9 +11,9 @@
 
 #include "core/codepage.hpp"
 #include "matches/ports.hpp"
-#include "ui/main_window.hpp"
-#include "ui/platform.hpp"
-#include "ui/startup.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/platform.hpp"
+#include "ui/qt/startup.hpp"
 
 namespace kovarra {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/platform.hpp"
+#include "ui/qt/platform.hpp"
 
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -9,7 +9,7 @@
 
 #include "core/codepage.hpp"
 #include "ui/lifecycle.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/qt/qt_text.hpp"
 #include "ui/web_address.hpp"
 
 namespace kovarra {

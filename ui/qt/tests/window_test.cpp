@@ -1,4 +1,4 @@
-#include "ui/main_window.hpp"
+#include "ui/qt/main_window.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,23 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtTest/QTest>
+#include <array>
 #include <string>
 #include <vector>
 
 #include "core/codepage.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/qt/qt_text.hpp"
 
 namespace kovarra {
 namespace {
+
+// Written out here, not read from the design table that builds the window.
+constexpr int kClientWidth = 960;
+constexpr int kClientHeight = 606;
+constexpr int kLogoCount = 17;
+constexpr std::array<const char*, kLogoCount> kLogoNames = {
+    "blg", "edg", "fpx", "ig",  "jdg", "lgd", "lng", "omg", "ra",
+    "rng", "rw",  "sn",  "tes", "tt",  "up",  "v5",  "we"};
 
 QString U(const char* utf8) {
   return QString::fromUtf8(utf8);

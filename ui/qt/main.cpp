@@ -1,4 +1,4 @@
-#include "ui/startup.hpp"
+#include "ui/qt/startup.hpp"
 
 int main(int argc, char** argv) {
   return kovarra::RunProgram(argc, argv);

@@ -21,12 +21,12 @@
 #include "matches/service.hpp"
 #include "tests/fake_league/fake_league.hpp"
 #include "tests/support/tls_identity.hpp"
-#include "ui/busy_fetcher.hpp"
-#include "ui/controls.hpp"
 #include "ui/lifecycle.hpp"
-#include "ui/main_window.hpp"
-#include "ui/platform.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/qt/busy_fetcher.hpp"
+#include "ui/qt/controls.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/platform.hpp"
+#include "ui/qt/qt_text.hpp"
 
 namespace kovarra {
 namespace {

@@ -1,7 +1,7 @@
 // A query whose answer is slow to come: the window keeps painting, takes no input, the strip
 // stands still, and a close request waits for the answer.
 
-#include "ui/query_wait.hpp"
+#include "ui/qt/query_wait.hpp"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@
 
 #include "tests/fake_league/fake_league.hpp"
 #include "tests/support/loopback_server.hpp"
-#include "ui/busy_fetcher.hpp"
-#include "ui/main_window.hpp"
+#include "ui/qt/busy_fetcher.hpp"
+#include "ui/qt/main_window.hpp"
 
 namespace kovarra {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/centring.hpp"
+#include "ui/qt/centring.hpp"
 
 namespace kovarra {
 

@@ -2,28 +2,19 @@
 
 // The program's one window "KovarraV2.0" and its thirty-three controls.
 
-#include <QPushButton>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string_view>
 
 #include "matches/ports.hpp"
-#include "ui/centring.hpp"
-#include "ui/controls.hpp"
-#include "ui/query_wait.hpp"
+#include "ui/design.hpp"
+#include "ui/qt/centring.hpp"
+#include "ui/qt/controls.hpp"
+#include "ui/qt/query_wait.hpp"
 #include "ui/strip.hpp"
 
 namespace kovarra {
-
-inline constexpr int kLogoCount = 17;
-// Strip order: alphabetical, the order of the team catalogue.
-inline constexpr std::array<const char*, kLogoCount> kLogoNames = {
-    "blg", "edg", "fpx", "ig",  "jdg", "lgd", "lng", "omg", "ra",
-    "rng", "rw",  "sn",  "tes", "tt",  "up",  "v5",  "we"};
-inline constexpr int kLogoSpacing = 118;
-// Every control fits in this client area; with a Windows frame it is the 968 x 639 window.
-inline constexpr int kClientWidth = 960;
-inline constexpr int kClientHeight = 606;
 
 class MainWindow : public QWidget, public MatchWindow {
  public:
@@ -58,7 +49,7 @@ class MainWindow : public QWidget, public MatchWindow {
   LogoStrip& Strip() { return strip_; }
 
   // True when every picture of the design was found.
-  bool PicturesLoaded() const { return picturesLoaded_; }
+  bool PicturesLoaded() const { return controls_.picturesFound; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -81,24 +72,34 @@ class MainWindow : public QWidget, public MatchWindow {
   }
   void KeepFrameCentred();
 
-  GroupBoxWidget* teamsBox_;
-  QWidget* stripBox_;
-  std::array<PictureBox*, kLogoCount> logos_{};
-  TimerControl leftTimer_;
-  TimerControl rightTimer_;
+  // Every control of the design, at its index in design::kControls.
+  struct Controls {
+    std::array<QObject*, design::kControls.size()> objects{};
+    std::array<std::unique_ptr<TimerControl>, design::kControls.size()> timers{};
+    bool picturesFound = true;
+  };
+  static Controls Build(MainWindow& window);
+  template <typename T>
+  T& Named(std::string_view name) const {
+    return dynamic_cast<T&>(*controls_.objects[static_cast<std::size_t>(design::IndexOf(name))]);
+  }
+  TimerControl& TimerNamed(std::string_view name) const {
+    return *controls_.timers[static_cast<std::size_t>(design::IndexOf(name))];
+  }
+
+  Controls controls_;
   GroupBoxWidget* matchesBox_;
   ReportListWidget* list_;
   LabelWidget* totalPages_;
   LabelWidget* totalCount_;
-  QPushButton* previous_;
-  QPushButton* next_;
   ComboBoxWidget* pageList_;
   ComboBoxWidget* pageSizeList_;
+  TimerControl& leftTimer_;
+  TimerControl& rightTimer_;
   WidgetPlace stripPlace_;
   WidgetPlace teamsPlace_;
   LogoStrip strip_;
   BrowserEvents* events_ = nullptr;
-  bool picturesLoaded_ = true;
   KeepCentred centring_;
   int handling_ = 0;
   bool closeRequested_ = false;

@@ -9,7 +9,7 @@
 #include "matches/browser.hpp"
 #include "matches/ports.hpp"
 #include "matches/service.hpp"
-#include "ui/query_wait.hpp"
+#include "ui/qt/query_wait.hpp"
 
 namespace kovarra {
 

@@ -13,11 +13,10 @@
 
 #include "core/text.hpp"
 #include "matches/ports.hpp"
+#include "ui/design.hpp"
 #include "ui/strip.hpp"
 
 namespace kovarra {
-
-inline constexpr int kMaxLeft = 32627;
 
 // Left and Width of any widget.
 class WidgetPlace : public PlacedControl {
@@ -47,7 +46,8 @@ class TimerControl : public PeriodicTimer {
   std::function<void()> onTick_;
 };
 
-// 超级列表框: report view, whole-row single selection, grid lines, no editing, no sorting.
+// 超级列表框: report view with the design's columns, whole-row single selection, grid lines, no
+// editing, no sorting.
 class ReportListWidget : public QTableWidget, public ReportList {
  public:
   explicit ReportListWidget(QWidget* parent);
@@ -90,7 +90,8 @@ class ComboBoxWidget : public QComboBox, public ComboBox {
 // A one-line label; its caption is plain text, cut at the edge.
 class LabelWidget : public QLabel, public CaptionControl {
  public:
-  LabelWidget(QWidget* parent, const Text& caption, bool valueLabel);
+  // styles: design::Style bits.
+  LabelWidget(QWidget* parent, const Text& caption, unsigned styles);
   Text Caption() const override { return caption_; }
   void SetCaption(const Text& caption) override;
 
