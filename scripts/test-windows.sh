@@ -11,9 +11,10 @@ test_jobs=$((jobs < 2 ? jobs : 2))
 start=$SECONDS
 bash scripts/windows-deps.sh
 deps_done=$SECONDS
-# The WinInet tests talk to the Linux build's loopback peer.
+# The WinInet tests talk to the Linux build's loopback peer, the end-to-end test to its fake
+# league service.
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$jobs" --target loopback_peer
+cmake --build --preset default -j "$jobs" --target loopback_peer fake_league_service
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 build_done=$SECONDS
