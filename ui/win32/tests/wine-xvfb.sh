@@ -31,6 +31,9 @@ fi
 work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
+  # The server and the desktop process go with this X server: a later program meeting them
+  # tied to a display that is gone would fail to start.
+  wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -48,5 +51,4 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 
-wineserver -p15 2>/dev/null || true
 wine "$@"
