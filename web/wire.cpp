@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 namespace kovarra::web::wire {
@@ -58,6 +59,19 @@ std::string EscapeObject(std::string_view object) {
     }
   }
   return out;
+}
+
+bool CopyRawHeaders(const std::string& headers, char* buffer, std::uint32_t& length) {
+  if (headers.empty()) return false;
+  const std::size_t needed = headers.size() + 1;
+  if (!buffer || length < needed) {
+    length = static_cast<std::uint32_t>(std::min<std::size_t>(needed, UINT32_MAX));
+    return false;
+  }
+  std::memcpy(buffer, headers.data(), headers.size());
+  buffer[headers.size()] = '\0';
+  length = static_cast<std::uint32_t>(headers.size());
+  return true;
 }
 
 }  // namespace kovarra::web::wire

@@ -8,6 +8,7 @@
 // a single value: one holding a CR or LF is refused with a null handle, as a bad host name always
 // was, rather than sent cut or mended.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,9 @@ bool IsToken(std::string_view s);
 // The object name as the request line carries it, starting with "/": bytes that may not stand in
 // a request line (controls, spaces, quotes, non-ASCII, …) percent-escaped, the rest as given.
 std::string EscapeObject(std::string_view object);
+// The header block of an answer as HttpQueryInfo hands it over: with a zero byte after it into
+// buffer, or, when that does not fit into length bytes, nothing written, length set to what is
+// needed and false. False also when there is no header block.
+bool CopyRawHeaders(const std::string& headers, char* buffer, std::uint32_t& length);
 
 }  // namespace kovarra::web::wire

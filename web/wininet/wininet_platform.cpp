@@ -732,17 +732,8 @@ bool WinInetPlatform::HttpQueryInfo(InternetHandle request, int infoLevel, char*
     if (!r) return false;
     response = r->response;
   }
-  const std::string& headers = response->headers;
-  if (!response->delivered || headers.empty()) return false;
-  std::size_t needed = headers.size() + 1;
-  if (!buffer || length < needed) {
-    length = static_cast<std::uint32_t>(std::min<std::size_t>(needed, UINT32_MAX));
-    return false;
-  }
-  std::memcpy(buffer, headers.data(), headers.size());
-  buffer[headers.size()] = '\0';
-  length = static_cast<std::uint32_t>(headers.size());
-  return true;
+  if (!response->delivered) return false;
+  return wire::CopyRawHeaders(response->headers, buffer, length);
 }
 
 bool WinInetPlatform::InternetCloseHandle(InternetHandle handle) {
