@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <string_view>
@@ -49,10 +50,10 @@ constexpr DWORD kFlagNoUi = 0x200;                        // INTERNET_FLAG_NO_UI
 constexpr std::uint32_t kIgnoreRedirectToHttp = 0x8000u;  // INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP
 constexpr int kMaxRedirects = 10;
 constexpr std::size_t kReadPiece = 64 * 1024;
-// An answer whose pieces arrive this large this many times in a row is streaming: the rest is
-// read in whole pieces of kReadPiece (see BulkRead).
-constexpr DWORD kStreamingPiece = 8 * 1024;
-constexpr int kStreamingRun = 16;
+// Once this much of an answer has come, the rest is read in whole pieces of kReadPiece (see
+// BulkRead). Asking what has arrived first costs two library calls per piece of at most 8 KB,
+// which made a 10 MB answer take three times as long as the transfer.
+constexpr std::size_t kBulkAfter = 128 * 1024;
 
 // The functions are taken from the library by name at their first use and kept for the
 // life of the process.
@@ -308,15 +309,74 @@ class Watchdog {
   std::thread thread_;
 };
 
-// The rest of a streaming answer, read in large pieces on a thread of its own. The library
-// fills each piece before it returns, and closing its handle does not cut every such wait
-// short, so the caller waits for the thread only until the deadline and then leaves it. The
-// thread owns the request handle and closes it when it ends.
+// Threads for the reads that may block, kept once they are idle: starting one costs about
+// 3 ms under wine, as much as a 50 KB answer. A thread still held by a read the caller has left
+// is never handed a new one; a new thread starts instead. Idle threads end after a while.
+class ReaderThreads {
+ public:
+  // Never destroyed: threads that outlive every caller may still come back to it.
+  static ReaderThreads& Get() {
+    static ReaderThreads* threads = new ReaderThreads;
+    return *threads;
+  }
+
+  // False when no thread could be had.
+  bool Run(std::function<void()> work) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (idle_ > 0) {
+      --idle_;  // that thread is spoken for, even before it wakes
+      work_.push_back(std::move(work));
+      wake_.notify_one();
+      return true;
+    }
+    lock.unlock();
+    try {
+      std::thread([this, first = std::move(work)]() mutable { Serve(std::move(first)); }).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int kMaxIdle = 2;
+  static constexpr auto kIdleLife = std::chrono::seconds(60);
+
+  void Serve(std::function<void()> work) {
+    for (;;) {
+      work();
+      work = nullptr;
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (idle_ >= kMaxIdle) return;
+      ++idle_;
+      if (!wake_.wait_for(lock, kIdleLife, [&] { return !work_.empty(); })) {
+        --idle_;
+        return;
+      }
+      work = std::move(work_.front());
+      work_.pop_front();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> work_;
+  int idle_ = 0;  // threads waiting for work, less the work waiting for them
+};
+
+// The rest of a large answer, read in large pieces on a thread of its own into one growing
+// text: fresh memory for every piece costs more under wine than the transfer itself. The
+// library fills each piece before it returns, and closing its handle does not cut every such
+// wait short, so the caller waits for the thread only until the deadline and then leaves it.
+// The thread owns the request handle and closes it when it ends.
 struct BulkRead {
   std::mutex mutex;
   std::condition_variable finished;
-  std::deque<std::string> pieces;
-  std::size_t total = 0;  // of the whole body, the pieces before the thread's included
+  // Grown only under the mutex; the read fills the part past `size` outside it, so the caller
+  // may copy the first `size` bytes at any time.
+  std::string body;
+  std::size_t size = 0;
+  std::size_t total = 0;  // of the whole answer, what came before the thread's included
   bool done = false;
   bool overLimit = false;
   bool abandoned = false;  // the caller has gone: what still comes is dropped
@@ -324,16 +384,20 @@ struct BulkRead {
   static void Run(std::shared_ptr<BulkRead> bulk, Hinternet request, std::size_t limit) {
     const Api& api = *WinInet();
     for (bool more = true; more;) {
-      std::string piece(kReadPiece, '\0');
+      char* room = nullptr;
+      {
+        std::lock_guard<std::mutex> lock(bulk->mutex);
+        if (bulk->abandoned) break;
+        bulk->body.resize(bulk->size + kReadPiece);
+        room = bulk->body.data() + bulk->size;
+      }
       DWORD got = 0;
-      more = api.internetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
-             got > 0;
+      more = api.internetReadFile(request, room, static_cast<DWORD>(kReadPiece), &got) && got > 0;
       std::lock_guard<std::mutex> lock(bulk->mutex);
       if (more && !bulk->abandoned) {
         bulk->total += got;
         bulk->overLimit = bulk->total > limit;
-        piece.resize(got);
-        if (!bulk->overLimit) bulk->pieces.push_back(std::move(piece));
+        if (!bulk->overLimit) bulk->size += got;
       }
       more = more && !bulk->abandoned && !bulk->overLimit;
     }
@@ -341,6 +405,7 @@ struct BulkRead {
     // still open on the same connection.
     api.internetCloseHandle(request);
     std::lock_guard<std::mutex> lock(bulk->mutex);
+    bulk->body.resize(bulk->size);
     bulk->done = true;
     bulk->finished.notify_all();
   }
@@ -461,9 +526,8 @@ bool WinInetPlatform::State::ReadRestInBulk(Watchdog::Job& job, std::size_t tota
   if (!request) return true;  // the deadline has come
   auto bulk = std::make_shared<BulkRead>();
   bulk->total = total;
-  try {
-    std::thread(BulkRead::Run, bulk, request, options.maxBodyBytes).detach();
-  } catch (const std::system_error&) {
+  const std::size_t limit = options.maxBodyBytes;
+  if (!ReaderThreads::Get().Run([bulk, request, limit] { BulkRead::Run(bulk, request, limit); })) {
     WinInet()->internetCloseHandle(request);
     return true;  // no thread: the answer ends here
   }
@@ -475,7 +539,9 @@ bool WinInetPlatform::State::ReadRestInBulk(Watchdog::Job& job, std::size_t tota
     out.pieces.clear();
     return false;
   }
-  for (auto& piece : bulk->pieces) out.pieces.push_back(std::move(piece));
+  if (bulk->size == 0) return true;
+  // A thread that is still reading keeps its text; one that has ended gives it up.
+  out.pieces.push_back(bulk->done ? std::move(bulk->body) : bulk->body.substr(0, bulk->size));
   return true;
 }
 
@@ -559,7 +625,6 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
       return;
     }
     std::size_t total = 0;
-    int streaming = 0;
     for (;;) {
       // A read that fails halfway (reset, silence, the deadline) ends the answer where it is.
       // The library would wait to fill the whole buffer: ask only for what has arrived.
@@ -580,8 +645,7 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
       }
       piece.resize(got);
       out.pieces.push_back(std::move(piece));
-      streaming = ready >= kStreamingPiece ? streaming + 1 : 0;
-      if (streaming == kStreamingRun) {
+      if (total >= kBulkAfter) {
         if (!ReadRestInBulk(job, total, out)) return;
         break;
       }
@@ -705,7 +769,7 @@ bool WinInetPlatform::InternetReadFile(InternetHandle request, unsigned char* bu
   if (!buffer) return false;
   constexpr std::uint32_t kChunk = 1024;
   std::uint32_t want = std::min(toRead, kChunk);
-  // Each piece is freed once it has been handed out, so a large answer is not held twice.
+  // Each piece is freed once it has been handed out.
   auto& pieces = response->pieces;
   while (bytesRead < want && !pieces.empty()) {
     const std::string& first = pieces.front();
