@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace kovarra::win32 {
 
 namespace {
@@ -16,18 +18,6 @@ class WaitCursor {
  private:
   HCURSOR before_;
 };
-
-struct Job {
-  MatchFetcher& fetcher;
-  const Text& url;
-  Text answer;
-};
-
-DWORD WINAPI RunJob(void* parameter) {
-  auto* job = static_cast<Job*>(parameter);
-  job->answer = job->fetcher.Fetch(job->url);
-  return 0;
-}
 
 void DropInput() {
   MSG message;
@@ -46,22 +36,81 @@ void Paint() {
 
 }  // namespace
 
+// One fetch at a time: the window waits for each answer before it can ask again.
+class BusyFetcher::Worker {
+ public:
+  explicit Worker(MatchFetcher& fetcher) : fetcher_(fetcher) {}
+  ~Worker() {
+    if (thread_) {
+      quit_ = true;
+      SetEvent(start_);
+      // An idle thread ends at once; one still in a request is not waited for past its bounds.
+      WaitForSingleObject(thread_, 30000);
+      CloseHandle(thread_);
+    }
+    if (start_) CloseHandle(start_);
+    if (done_) CloseHandle(done_);
+  }
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  bool Start() {
+    start_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (start_ && done_) thread_ = CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr);
+    return thread_ != nullptr;
+  }
+
+  // Hands the address over; `Done()` is signalled when `Answer()` holds the answer.
+  void Begin(const Text& url) {
+    url_ = &url;
+    SetEvent(start_);
+  }
+  HANDLE Done() const { return done_; }
+  Text Answer() { return std::move(answer_); }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto& worker = *static_cast<Worker*>(self);
+    while (WaitForSingleObject(worker.start_, INFINITE) == WAIT_OBJECT_0 && !worker.quit_) {
+      worker.answer_ = worker.fetcher_.Fetch(*worker.url_);
+      SetEvent(worker.done_);
+    }
+    return 0;
+  }
+
+  MatchFetcher& fetcher_;
+  HANDLE thread_ = nullptr;
+  HANDLE start_ = nullptr;
+  HANDLE done_ = nullptr;
+  const Text* url_ = nullptr;
+  Text answer_;
+  bool quit_ = false;
+};
+
+BusyFetcher::BusyFetcher(MatchFetcher& inner) : inner_(inner) {}
+
+BusyFetcher::~BusyFetcher() = default;
+
 Text BusyFetcher::Fetch(const Text& url) {
   // Back before the browser shows any message, on every way out.
   const WaitCursor wait;
-  Job job{inner_, url, Text()};
-  HANDLE worker = CreateThread(nullptr, 0, &RunJob, &job, 0, nullptr);
-  if (!worker) return inner_.Fetch(url);
+  if (!worker_) {
+    auto worker = std::make_unique<Worker>(inner_);
+    if (!worker->Start()) return inner_.Fetch(url);
+    worker_ = std::move(worker);
+  }
+  worker_->Begin(url);
+  HANDLE done = worker_->Done();
   // Messages sent to the window are handled inside the waits and peeks; posted ones wait.
-  while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE,
+  while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE,
                                    QS_INPUT | QS_PAINT | QS_SENDMESSAGE) != WAIT_OBJECT_0) {
     DropInput();
     Paint();
   }
-  CloseHandle(worker);
   // Input that came in at the very end goes too.
   DropInput();
-  return job.answer;
+  return worker_->Answer();
 }
 
 }  // namespace kovarra::win32

@@ -169,7 +169,7 @@ void CaptionWindow::Show() const {
 void CaptionWindow::SetCaption(const Text& caption) {
   caption_ = caption;
   Show();
-  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 }  // namespace kovarra::win32
