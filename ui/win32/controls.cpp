@@ -33,9 +33,27 @@ void WindowTimer::SetPeriod(int period) {
   if (period > 0) SetTimer(owner_, id_, static_cast<UINT>(period), nullptr);
 }
 
+// --- RedrawHold ---
+
+void RedrawHold::Hold(HWND control) {
+  if (std::find(held_.begin(), held_.end(), control) != held_.end()) return;
+  if (held_.empty() && !PostMessageW(owner_, message_, 0, 0)) return;  // then drawn at once
+  SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+  held_.push_back(control);
+}
+
+void RedrawHold::Release() {
+  for (HWND control : held_) {
+    SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(control, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  held_.clear();
+}
+
 // --- ListView ---
 
-ListView::ListView(HWND window, Scale scale) : window_(window) {
+ListView::ListView(HWND window, Scale scale, RedrawHold* hold) : window_(window), hold_(hold) {
   ListView_SetExtendedListViewStyle(window_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (std::size_t c = 0; c < design::kColumns.size(); ++c) {
     std::wstring title = WideDesign(design::kColumns[c].title);
@@ -50,12 +68,14 @@ ListView::ListView(HWND window, Scale scale) : window_(window) {
 }
 
 void ListView::ClearRows() {
+  Changing();
   SendMessageW(window_, LVM_DELETEALLITEMS, 0, 0);
   rows_.clear();
 }
 
 int ListView::InsertRow() {
   if (rows_.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return -1;
+  Changing();
   wchar_t empty[] = L"";
   LVITEMW item{};
   item.mask = LVIF_TEXT;
@@ -76,6 +96,7 @@ void ListView::SetCell(int row, int column, const Text& text) {
       column >= static_cast<int>(design::kColumns.size())) {
     return;
   }
+  Changing();
   std::wstring shown = Wide(text);
   LVITEMW item{};
   item.iSubItem = column;
@@ -113,14 +134,16 @@ void ListView::SelectRowAt(POINT client) {
 
 // --- DropDownList ---
 
-DropDownList::DropDownList(HWND window) : window_(window) {}
+DropDownList::DropDownList(HWND window, RedrawHold* hold) : window_(window), hold_(hold) {}
 
 void DropDownList::ClearItems() {
+  Changing();
   SendMessageW(window_, CB_RESETCONTENT, 0, 0);
   items_.clear();
 }
 
 int DropDownList::AddItem(const Text& text, int value) {
+  Changing();
   const std::wstring shown = Wide(text);
   const auto index = static_cast<int>(
       SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str())));
@@ -149,6 +172,7 @@ int DropDownList::SelectedIndex() const {
 
 void DropDownList::SetSelectedIndex(int index) {
   index = std::clamp(index, -1, ItemCount() - 1);
+  Changing();
   SendMessageW(window_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 

@@ -63,11 +63,27 @@ class WindowTimer : public PeriodicTimer {
   std::function<void()> onTick_;
 };
 
+// The redraws of the controls a query fills, held from their first change until the thread is
+// back at its messages: drawn one change at a time, each change costs a round trip to wine's
+// server, and filling a page took 7 ms that way. The owner window is sent `message` (posted,
+// so that it comes once the changes are done, in any message loop) and calls Release().
+class RedrawHold {
+ public:
+  RedrawHold(HWND owner, UINT message) : owner_(owner), message_(message) {}
+  void Hold(HWND control);
+  void Release();
+
+ private:
+  HWND owner_;
+  UINT message_;
+  std::vector<HWND> held_;
+};
+
 // 超级列表框: a report-view list view. The exact bytes of every cell are kept beside what the
 // control shows, so reading back gives what was written.
 class ListView : public ReportList {
  public:
-  ListView(HWND window, Scale scale);
+  ListView(HWND window, Scale scale, RedrawHold* hold = nullptr);
   void ClearRows() override;
   int InsertRow() override;
   void SetCell(int row, int column, const Text& text) override;
@@ -79,14 +95,18 @@ class ListView : public ReportList {
   HWND Handle() const { return window_; }
 
  private:
+  void Changing() {
+    if (hold_) hold_->Hold(window_);
+  }
   HWND window_;
+  RedrawHold* hold_;
   std::vector<std::array<Text, design::kColumns.size()>> rows_;
 };
 
 // A drop-down list: the user can only pick an item; program writes never raise its event.
 class DropDownList : public ComboBox {
  public:
-  explicit DropDownList(HWND window);
+  explicit DropDownList(HWND window, RedrawHold* hold = nullptr);
   void ClearItems() override;
   int AddItem(const Text& text, int value = 0) override;
   int ItemCount() const override { return static_cast<int>(items_.size()); }
@@ -101,7 +121,11 @@ class DropDownList : public ComboBox {
     Text text;
     int value;
   };
+  void Changing() {
+    if (hold_) hold_->Hold(window_);
+  }
   HWND window_;
+  RedrawHold* hold_;
   std::vector<Item> items_;
 };
 

@@ -18,6 +18,7 @@ constexpr wchar_t kStripClass[] = L"KovarraStrip";
 constexpr wchar_t kPictureClass[] = L"KovarraPicture";
 // Posted by a drop-down list to the window once the user's pick is in place.
 constexpr UINT kPickAccepted = WM_APP + 1;
+constexpr UINT kReleaseRedraws = WM_APP + 2;
 // Control ids: clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int kFirstId = 100;
 // The design's pixel size of the dialog font.
@@ -225,6 +226,7 @@ bool MainWindow::Create() {
                             CW_USEDEFAULT, scale_(design::kWindow.outerWidth),
                             scale_(design::kWindow.outerHeight), nullptr, nullptr, instance, this);
   if (!window_) return false;
+  redrawHold_.emplace(window_, kReleaseRedraws);
 
   font_ = MakeDialogFont(scale_(kFontPixels));
 
@@ -341,7 +343,7 @@ HWND MainWindow::CreateControl(const design::Control& control, std::size_t index
       SetWindowLongPtrW(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
       break;
     case design::Kind::ReportList:
-      list_.emplace(made, scale_);
+      list_.emplace(made, scale_, &*redrawHold_);
       break;
     case design::Kind::Label:
       captions_[index].emplace(made, caption, false);
@@ -352,7 +354,7 @@ HWND MainWindow::CreateControl(const design::Control& control, std::size_t index
       break;
     case design::Kind::ComboBox: {
       auto& list = control.name == design::kPageList ? pageList_ : pageSizeList_;
-      list.emplace(made);
+      list.emplace(made, &*redrawHold_);
       for (std::string_view item : control.items) list->AddItem(Gbk(item));
       // Items one pixel taller than the platform's own.
       const LRESULT itemHeight = SendMessageW(made, CB_GETITEMHEIGHT, 0, 0);
@@ -466,6 +468,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kPickAccepted:
       PickAccepted(static_cast<int>(wParam));
+      return 0;
+    case kReleaseRedraws:
+      redrawHold_->Release();
       return 0;
     case WM_NOTIFY:
       Notify(*reinterpret_cast<const NMHDR*>(lParam));

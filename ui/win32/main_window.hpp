@@ -91,6 +91,7 @@ class MainWindow : public MatchWindow {
   std::optional<WindowPlace> stripPlace_;
   std::optional<WindowPlace> teamsPlace_;
   std::optional<LogoStrip> strip_;
+  std::optional<RedrawHold> redrawHold_;
   std::optional<ListView> list_;
   std::optional<DropDownList> pageList_;
   std::optional<DropDownList> pageSizeList_;
