@@ -14,11 +14,10 @@
 #include <mutex>
 #include <sstream>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
-#include <variant>
 #include <vector>
 
+#include "web/handle_table.hpp"
 #include "web/wire.hpp"
 
 namespace kovarra::web {
@@ -179,7 +178,6 @@ struct CurlPlatform::State {
     std::uint32_t flags = 0;
     std::shared_ptr<Response> response;
   };
-  using Entry = std::variant<Internet, Connection, Request>;
 
   // Shares need locks of their own when several threads use them.
   struct Share {
@@ -286,22 +284,7 @@ struct CurlPlatform::State {
   Share withCookies{true};
   Share withoutCookies{false};
 
-  std::mutex mutex;  // guards handles and next
-  std::unordered_map<InternetHandle, Entry> handles;
-  InternetHandle next = 1;
-
-  InternetHandle Add(Entry entry) {
-    std::lock_guard<std::mutex> lock(mutex);
-    InternetHandle id = next++;
-    handles.emplace(id, std::move(entry));
-    return id;
-  }
-
-  template <typename T>
-  T* Find(InternetHandle id) {
-    auto it = handles.find(id);
-    return it == handles.end() ? nullptr : std::get_if<T>(&it->second);
-  }
+  HandleTable<Internet, Connection, Request> handles;
 
   bool Perform(const Internet& internet, const Connection& connection, const Request& request,
                const std::string& headerText, const Bytes* body, Response& out);
@@ -347,22 +330,19 @@ InternetHandle CurlPlatform::InternetOpen(const Text& userAgent, int accessType,
   } else if (accessType != INTERNET_OPEN_TYPE_DIRECT && accessType != 0) {
     return 0;  // preconfigured and other modes have no meaning here
   }
-  return state_->Add(std::move(internet));
+  return state_->handles.Add(std::move(internet));
 }
 
 InternetHandle CurlPlatform::InternetConnect(InternetHandle internet, const Text& serverName,
                                              int port, int service, std::uint32_t /*flags*/) {
   if (service != INTERNET_SERVICE_HTTP || port < 0 || port > 65535) return 0;
   if (!IsSafeHost(serverName.view())) return 0;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (!state_->Find<State::Internet>(internet)) return 0;
-  }
+  if (!state_->handles.Has<State::Internet>(internet)) return 0;
   State::Connection connection;
   connection.internet = internet;
   connection.host = serverName.str();
   connection.port = port;
-  return state_->Add(std::move(connection));
+  return state_->handles.Add(std::move(connection));
 }
 
 InternetHandle CurlPlatform::HttpOpenRequest(InternetHandle connection, const Text& verb,
@@ -371,37 +351,21 @@ InternetHandle CurlPlatform::HttpOpenRequest(InternetHandle connection, const Te
   std::string method = verb.empty() ? std::string("GET") : verb.str();
   // The version is never sent as given (every request goes as HTTP/1.1), but it obeys the rule.
   if (!IsToken(method) || HasLineBreak(objectName.view()) || HasLineBreak(version.view())) return 0;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (!state_->Find<State::Connection>(connection)) return 0;
-  }
+  if (!state_->handles.Has<State::Connection>(connection)) return 0;
   State::Request request;
   request.connection = connection;
   request.verb = std::move(method);
   request.object = EscapeObject(objectName.view());
   request.flags = flags;
   request.response = std::make_shared<State::Response>();
-  return state_->Add(std::move(request));
+  return state_->handles.Add(std::move(request));
 }
 
 bool CurlPlatform::HttpSendRequest(InternetHandle request, const Text& headers, const Bytes* body) {
   State::Internet internet;
   State::Connection connection;
   State::Request req;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    auto* c = state_->Find<State::Connection>(r->connection);
-    if (!c) return false;
-    auto* i = state_->Find<State::Internet>(c->internet);
-    if (!i) return false;
-    // A second send starts over with a fresh response; readers of the old one keep theirs.
-    r->response = std::make_shared<State::Response>();
-    internet = *i;
-    connection = *c;
-    req = *r;
-  }
+  if (!state_->handles.StartSend(request, internet, connection, req)) return false;
   return state_->Perform(internet, connection, req, headers.str(), body, *req.response);
 }
 
@@ -626,13 +590,8 @@ bool CurlPlatform::State::Perform(const Internet& internet, const Connection& co
 bool CurlPlatform::InternetReadFile(InternetHandle request, unsigned char* buffer,
                                     std::uint32_t toRead, std::uint32_t& bytesRead) {
   bytesRead = 0;
-  std::shared_ptr<State::Response> response;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    response = r->response;
-  }
+  const std::shared_ptr<State::Response> response = state_->handles.ResponseOf(request);
+  if (!response) return false;
   if (!buffer) return false;
   constexpr std::uint32_t kChunk = 1024;
   bytesRead = static_cast<std::uint32_t>(
@@ -643,33 +602,14 @@ bool CurlPlatform::InternetReadFile(InternetHandle request, unsigned char* buffe
 bool CurlPlatform::HttpQueryInfo(InternetHandle request, int infoLevel, char* buffer,
                                  std::uint32_t& length) {
   if (infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return false;
-  std::shared_ptr<State::Response> response;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    response = r->response;
-  }
+  const std::shared_ptr<State::Response> response = state_->handles.ResponseOf(request);
+  if (!response) return false;
   if (!response->delivered) return false;
   return wire::CopyRawHeaders(response->headers, buffer, length);
 }
 
 bool CurlPlatform::InternetCloseHandle(InternetHandle handle) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  auto it = state_->handles.find(handle);
-  if (it == state_->handles.end()) return false;
-  // What was opened from a closed handle goes with it.
-  std::vector<InternetHandle> doomed{handle};
-  for (std::size_t i = 0; i < doomed.size(); ++i) {
-    for (const auto& [id, entry] : state_->handles) {
-      InternetHandle parent = 0;
-      if (auto* c = std::get_if<State::Connection>(&entry)) parent = c->internet;
-      if (auto* r = std::get_if<State::Request>(&entry)) parent = r->connection;
-      if (parent == doomed[i]) doomed.push_back(id);
-    }
-  }
-  for (InternetHandle id : doomed) state_->handles.erase(id);
-  return true;
+  return state_->handles.Close(handle);
 }
 
 }  // namespace kovarra::web

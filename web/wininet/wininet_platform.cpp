@@ -20,11 +20,9 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <utility>
-#include <variant>
-#include <vector>
 
+#include "web/handle_table.hpp"
 #include "web/wire.hpp"
 
 namespace kovarra::web {
@@ -449,29 +447,13 @@ struct WinInetPlatform::State {
     std::uint32_t flags = 0;
     std::shared_ptr<Response> response;
   };
-  using Entry = std::variant<Internet, Connection, Request>;
 
   explicit State(HttpOptions o) : options(std::move(o)) {}
 
   HttpOptions options;
   Watchdog watchdog;
 
-  std::mutex mutex;  // guards handles and next
-  std::unordered_map<InternetHandle, Entry> handles;
-  InternetHandle next = 1;
-
-  InternetHandle Add(Entry entry) {
-    std::lock_guard<std::mutex> lock(mutex);
-    InternetHandle id = next++;
-    handles.emplace(id, std::move(entry));
-    return id;
-  }
-
-  template <typename T>
-  T* Find(InternetHandle id) {
-    auto it = handles.find(id);
-    return it == handles.end() ? nullptr : std::get_if<T>(&it->second);
-  }
+  HandleTable<Internet, Connection, Request> handles;
 
   void Perform(const Internet& internet, Target target, std::string verb,
                const std::string& version, std::uint32_t flags, const std::string& headers,
@@ -688,24 +670,21 @@ InternetHandle WinInetPlatform::InternetOpen(const Text& userAgent, int accessTy
     return 0;  // preconfigured and other modes have no meaning here
   }
   if (!internet.session) return 0;
-  return state_->Add(std::move(internet));
+  return state_->handles.Add(std::move(internet));
 }
 
 InternetHandle WinInetPlatform::InternetConnect(InternetHandle internet, const Text& serverName,
                                                 int port, int service, std::uint32_t /*flags*/) {
   if (service != INTERNET_SERVICE_HTTP || port < 0 || port > 65535) return 0;
   if (!IsSafeHost(serverName.view())) return 0;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (!state_->Find<State::Internet>(internet)) return 0;
-  }
+  if (!state_->handles.Has<State::Internet>(internet)) return 0;
   State::Connection connection;
   connection.internet = internet;
   connection.host = serverName.str();
   if (connection.host.size() > 2 && connection.host.front() == '[' && connection.host.back() == ']')
     connection.host = connection.host.substr(1, connection.host.size() - 2);
   connection.port = port;
-  return state_->Add(std::move(connection));
+  return state_->handles.Add(std::move(connection));
 }
 
 InternetHandle WinInetPlatform::HttpOpenRequest(InternetHandle connection, const Text& verb,
@@ -715,10 +694,7 @@ InternetHandle WinInetPlatform::HttpOpenRequest(InternetHandle connection, const
   if (!IsToken(method) || HasLineBreak(objectName.view())) return 0;
   std::string protocol = version.empty() ? std::string("HTTP/1.1") : version.str();
   if (protocol != "HTTP/1.1" && protocol != "HTTP/1.0") return 0;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (!state_->Find<State::Connection>(connection)) return 0;
-  }
+  if (!state_->handles.Has<State::Connection>(connection)) return 0;
   State::Request request;
   request.connection = connection;
   request.verb = std::move(method);
@@ -726,31 +702,20 @@ InternetHandle WinInetPlatform::HttpOpenRequest(InternetHandle connection, const
   request.version = std::move(protocol);
   request.flags = flags;
   request.response = std::make_shared<State::Response>();
-  return state_->Add(std::move(request));
+  return state_->handles.Add(std::move(request));
 }
 
 bool WinInetPlatform::HttpSendRequest(InternetHandle request, const Text& headers,
                                       const Bytes* body) {
   State::Internet internet;
-  Target target;
+  State::Connection connection;
   State::Request req;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    auto* c = state_->Find<State::Connection>(r->connection);
-    if (!c) return false;
-    auto* i = state_->Find<State::Internet>(c->internet);
-    if (!i) return false;
-    // A second send starts over with a fresh response; readers of the old one keep theirs.
-    r->response = std::make_shared<State::Response>();
-    internet = *i;
-    target.host = c->host;
-    target.secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
-    target.port = c->port != 0 ? c->port : (target.secure ? 443 : 80);
-    target.object = r->object;
-    req = *r;
-  }
+  if (!state_->handles.StartSend(request, internet, connection, req)) return false;
+  Target target;
+  target.host = connection.host;
+  target.secure = (req.flags & INTERNET_FLAG_SECURE) != 0;
+  target.port = connection.port != 0 ? connection.port : (target.secure ? 443 : 80);
+  target.object = req.object;
   state_->Perform(internet, std::move(target), req.verb, req.version, req.flags,
                   HeaderLines(headers.view()), body, *req.response);
   return req.response->delivered;
@@ -759,13 +724,8 @@ bool WinInetPlatform::HttpSendRequest(InternetHandle request, const Text& header
 bool WinInetPlatform::InternetReadFile(InternetHandle request, unsigned char* buffer,
                                        std::uint32_t toRead, std::uint32_t& bytesRead) {
   bytesRead = 0;
-  std::shared_ptr<State::Response> response;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    response = r->response;
-  }
+  const std::shared_ptr<State::Response> response = state_->handles.ResponseOf(request);
+  if (!response) return false;
   if (!buffer) return false;
   constexpr std::uint32_t kChunk = 1024;
   std::uint32_t want = std::min(toRead, kChunk);
@@ -789,40 +749,14 @@ bool WinInetPlatform::InternetReadFile(InternetHandle request, unsigned char* bu
 bool WinInetPlatform::HttpQueryInfo(InternetHandle request, int infoLevel, char* buffer,
                                     std::uint32_t& length) {
   if (infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return false;
-  std::shared_ptr<State::Response> response;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto* r = state_->Find<State::Request>(request);
-    if (!r) return false;
-    response = r->response;
-  }
+  const std::shared_ptr<State::Response> response = state_->handles.ResponseOf(request);
+  if (!response) return false;
   if (!response->delivered) return false;
   return wire::CopyRawHeaders(response->headers, buffer, length);
 }
 
 bool WinInetPlatform::InternetCloseHandle(InternetHandle handle) {
-  std::vector<State::Entry> gone;  // released outside the lock: a session closes on the way
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto it = state_->handles.find(handle);
-    if (it == state_->handles.end()) return false;
-    // What was opened from a closed handle goes with it.
-    std::vector<InternetHandle> doomed{handle};
-    for (std::size_t i = 0; i < doomed.size(); ++i) {
-      for (const auto& [id, entry] : state_->handles) {
-        InternetHandle parent = 0;
-        if (auto* c = std::get_if<State::Connection>(&entry)) parent = c->internet;
-        if (auto* r = std::get_if<State::Request>(&entry)) parent = r->connection;
-        if (parent == doomed[i]) doomed.push_back(id);
-      }
-    }
-    for (InternetHandle id : doomed) {
-      auto found = state_->handles.find(id);
-      gone.push_back(std::move(found->second));
-      state_->handles.erase(found);
-    }
-  }
-  return true;
+  return state_->handles.Close(handle);
 }
 
 std::unique_ptr<HttpPlatform> MakeSystemHttpPlatform(const HttpOptions& options) {
