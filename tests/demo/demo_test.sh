@@ -13,12 +13,8 @@ program=$demo/ui/kovarra
 service=$demo/tests/fake_league/fake_league_service
 log=$demo/fake-league/service.log
 
-for tool in Xvfb xdotool import convert setsid; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "demo test: $tool is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../x_session.sh"
+require_tools "demo test" Xvfb xdotool import convert setsid
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -37,15 +33,7 @@ fail() {
   exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+start_xvfb "$work" || fail "Xvfb did not start"
 export QT_QPA_PLATFORM=xcb
 
 # The demo runs in a session of its own (setsid without a fork: its pid is the session's id),

@@ -6,12 +6,8 @@ set -u
 program=$1
 shot=$2
 
-for tool in Xvfb xdotool import; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "smoke: $tool is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/x_session.sh"
+require_tools smoke Xvfb xdotool import
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -23,17 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb chooses a free display itself and writes its number to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "smoke: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" || { echo "smoke: Xvfb did not start"; exit 1; }
 export QT_QPA_PLATFORM=xcb
 
 "$program" >"$work/program.log" 2>&1 &

@@ -6,12 +6,8 @@
 set -u
 program=$1
 
-for tool in Xvfb openbox xdotool xprop xwininfo; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "wm_centring: $tool is not installed"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/x_session.sh"
+require_tools wm_centring Xvfb openbox xdotool xprop xwininfo
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -27,17 +23,7 @@ trap cleanup EXIT
 
 screen_w=1280
 screen_h=800
-Xvfb -displayfd 3 -screen 0 ${screen_w}x${screen_h}x24 -nolisten tcp 3>"$work/display" \
-  2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "wm_centring: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" "${screen_w}x${screen_h}x24" || { echo "wm_centring: Xvfb did not start"; exit 1; }
 export QT_QPA_PLATFORM=xcb
 
 openbox --config-file /dev/null >"$work/wm.log" 2>&1 &

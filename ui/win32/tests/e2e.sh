@@ -19,12 +19,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-for tool in wine Xvfb xdotool import convert; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "e2e: $tool is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/x_session.sh"
+require_tools e2e wine Xvfb xdotool import convert
 
 work=$(mktemp -d)
 log=$work/service.log
@@ -50,27 +46,8 @@ fail() {
   exit 1
 }
 
-if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  exec 9>"$WINEPREFIX.lock"
-  flock 9
-  if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-    DISPLAY='' wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.kovarra-ready"
-  fi
-  exec 9>&-
-fi
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+prepare_wine_prefix
+start_xvfb "$work" || fail "Xvfb did not start"
 
 # One server, tied to this X server, for every wine run here; the cleanup ends it.
 wineserver -p30 2>/dev/null || true

@@ -13,12 +13,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-for tool in wine Xvfb xdotool import; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "smoke: $tool is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/x_session.sh"
+require_tools smoke wine Xvfb xdotool import
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -32,28 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  exec 9>"$WINEPREFIX.lock"
-  flock 9
-  if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-    DISPLAY= wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.kovarra-ready"
-  fi
-  exec 9>&-
-fi
+prepare_wine_prefix
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "smoke: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" || { echo "smoke: Xvfb did not start"; exit 1; }
 # One server for every run, so that no run pays for starting it.
 wineserver -p30 2>/dev/null || true
 

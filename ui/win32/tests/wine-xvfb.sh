@@ -9,24 +9,10 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-for tool in wine Xvfb; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "wine-xvfb: $tool is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/x_session.sh"
+require_tools wine-xvfb wine Xvfb
 
-if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  exec 9>"$WINEPREFIX.lock"
-  flock 9
-  if [ ! -e "$WINEPREFIX/.kovarra-ready" ]; then
-    DISPLAY= wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.kovarra-ready"
-  fi
-  exec 9>&-
-fi
+prepare_wine_prefix
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -39,16 +25,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb chooses a free display itself and writes its number to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "wine-xvfb: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" || { echo "wine-xvfb: Xvfb did not start"; exit 1; }
 
 wine "$@"
