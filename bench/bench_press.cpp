@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/qt_application.hpp"
 #include "matches/browser.hpp"
 #include "matches/service.hpp"
 #include "tests/fake_league/fake_league.hpp"
@@ -18,16 +19,6 @@
 
 namespace kovarra {
 namespace {
-
-// The benchmarks share one application object, offscreen unless told otherwise.
-void EnsureApplication() {
-  if (QApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "kovarra_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
 
 // A press that shows a message would wait for the user; here it is counted instead.
 class SilentServices : public PlatformServices {
@@ -43,7 +34,7 @@ class SilentServices : public PlatformServices {
 
 struct PressRig {
   PressRig() {
-    EnsureApplication();
+    bench::Application();
     const auto& identity = testing::TestTlsIdentity();
     started = service.Start(identity.serverCertPath, identity.serverKeyPath);
     window = MainWindow::Load();
@@ -78,7 +69,12 @@ struct PressRig {
 };
 
 void BM_PressToRows(benchmark::State& state) {
-  static PressRig rig;
+  // Kept between runs, so that only the first press pays for the first connection.
+  static PressRig& rig = []() -> PressRig& {
+    auto* made = new PressRig;
+    bench::AtEnd([made] { delete made; });
+    return *made;
+  }();
   if (!rig.started || !rig.window || !rig.logo) {
     state.SkipWithError("no window or no fake league service");
     return;

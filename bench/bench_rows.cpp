@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.hpp"
 #include "core/codepage.hpp"
 #include "core/regex.hpp"
 #include "matches/match_rows.hpp"
@@ -228,4 +229,11 @@ BENCHMARK(BM_StdRegexLarge)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace kovarra
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  kovarra::bench::RunEndTasks();
+  return 0;
+}
