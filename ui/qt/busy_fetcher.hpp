@@ -10,6 +10,7 @@
 #include "matches/ports.hpp"
 #include "matches/service.hpp"
 #include "ui/qt/query_wait.hpp"
+#include "ui/service_browser.hpp"
 
 namespace kovarra {
 
@@ -40,24 +41,6 @@ class BusyCursorFetcher : public MatchFetcher {
 };
 
 // A MatchBrowser over a ServiceFetcher behind a BusyCursorFetcher, owning both.
-class ServiceBrowser : public BrowserEvents {
- public:
-  ServiceBrowser(MatchWindow& window, PlatformServices& platform, const ServiceDescription& service)
-      : service_(service), busy_(service_), browser_(window, platform, busy_) {}
-
-  void LogoPressed(int logo, int x, int y, int keyState) override {
-    browser_.LogoPressed(logo, x, y, keyState);
-  }
-  void PreviousPageClicked() override { browser_.PreviousPageClicked(); }
-  void NextPageClicked() override { browser_.NextPageClicked(); }
-  void PageSizeSelected() override { browser_.PageSizeSelected(); }
-  void PageSelected() override { browser_.PageSelected(); }
-  void MatchListRightClicked() override { browser_.MatchListRightClicked(); }
-
- private:
-  ServiceFetcher service_;
-  BusyCursorFetcher busy_;
-  MatchBrowser browser_;
-};
+using ServiceBrowser = ServiceBrowserOver<BusyCursorFetcher>;
 
 }  // namespace kovarra

@@ -18,12 +18,12 @@ using namespace kovarra;
 
 class TimedPresses : public win32::ServiceBrowser {
  public:
-  using ServiceBrowser::ServiceBrowser;
+  using win32::ServiceBrowser::ServiceBrowser;
   void LogoPressed(int logo, int x, int y, int keyState) override {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    ServiceBrowser::LogoPressed(logo, x, y, keyState);
+    win32::ServiceBrowser::LogoPressed(logo, x, y, keyState);
     QueryPerformanceCounter(&end);
     const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                       static_cast<double>(frequency.QuadPart);
