@@ -196,19 +196,20 @@ Text Utf8ToGbk(std::string_view utf8) {
   char* o = out.data();
   std::size_t i = 0;
   while (i < n) {
-    std::size_t run = AsciiRun(p + i, n - i);
-    const void* nul = std::memchr(p + i, 0, run);
-    if (nul) {
-      std::size_t k = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - (p + i));
-      std::memcpy(o, p + i, k);
-      o += k;
-      break;
-    }
-    std::memcpy(o, p + i, run);
-    o += run;
-    i += run;
-    if (i >= n) break;
     unsigned b = p[i];
+    if (b < 0x80) {
+      const std::size_t run = AsciiRun(p + i, n - i);
+      if (const void* nul = std::memchr(p + i, 0, run)) {
+        const auto k = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - (p + i));
+        std::memcpy(o, p + i, k);
+        o += k;
+        break;
+      }
+      std::memcpy(o, p + i, run);
+      o += run;
+      i += run;
+      continue;
+    }
     // Decode one sequence; whatever prefix of a valid sequence is present before it breaks
     // (the maximal invalid subsequence) is one "?".
     std::size_t need;

@@ -1,6 +1,5 @@
 #include "web/charset.hpp"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,110 +40,22 @@ Charset Classify(const Text& name) {
   return {CharsetKind::kOther, std::string(name.view())};
 }
 
-// Gathers UTF-16 in a small buffer and moves it into local text a block at a time, so the
-// table lookups of the code page run over long runs and nothing is kept twice.
-class LocalTextSink {
- public:
-  explicit LocalTextSink(std::size_t reserve) { out_.Reserve(reserve); }
-
-  // Pairs are written whole, so a block never ends between their halves.
-  void Put(char32_t cp) {
-    if (cp < 0x10000) return PutUnit(static_cast<char16_t>(cp));
-    if (fill_ + 2 > buffer_.size()) Flush();
-    cp -= 0x10000;
-    buffer_[fill_++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-    buffer_[fill_++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  }
-  void PutUnits(std::u16string_view units) {
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      const char16_t u = units[i];
-      const bool high = u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size();
-      if (high && fill_ + 2 > buffer_.size()) Flush();
-      PutUnit(u);
-    }
-  }
-  Text Finish() {
-    Flush();
-    return std::move(out_);
-  }
-
- private:
-  void PutUnit(char16_t u) {
-    if (fill_ + 1 > buffer_.size()) Flush();
-    buffer_[fill_++] = u;
-  }
-  void Flush() {
-    if (fill_ == 0) return;
-    out_ += Utf16ToGbk(std::u16string_view(buffer_.data(), fill_));
-    fill_ = 0;
-  }
-
-  std::array<char16_t, 8192> buffer_{};
-  std::size_t fill_ = 0;
-  Text out_;
-};
-
 // The local code page is core's, so that every byte of 0x80 or more begins a two-byte character
 // here too: a single-byte euro sign (0x80) would swallow the character after it elsewhere.
 std::u16string LocalToUtf16(std::string_view local) {
   return GbkToUtf16(local);
 }
 
+// The text ends at the first NUL.
 Text Utf16ToLocal(std::u16string_view units) {
-  LocalTextSink sink(units.size() * 2);
-  sink.PutUnits(units.substr(0, units.find(u'\0')));
-  return sink.Finish();
+  return Utf16ToGbk(units);
 }
 
-// UTF-8 to local text. A leading byte-order mark is dropped; each maximal invalid subpart
-// becomes U+FFFD; the text ends at the first NUL.
+// UTF-8 to local text. A leading byte-order mark is dropped; each maximal invalid subpart, and
+// each character the code page lacks, becomes "?"; the text ends at the first NUL.
 Text Utf8ToLocal(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  std::size_t n = s.size();
-  std::size_t i = 0;
-  if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) i = 3;
-
-  LocalTextSink sink(n);
-  while (i < n) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      if (b == 0) break;
-      sink.Put(b);
-      ++i;
-      continue;
-    }
-    int need;
-    unsigned char lo = 0x80, hi = 0xBF;
-    char32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;  // no surrogates
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    } else {
-      sink.Put(kReplacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool valid = true;
-    for (int k = 0; k < need; ++k, ++j) {
-      if (j >= n || p[j] < lo || p[j] > hi) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (p[j] & 0x3F);
-      lo = 0x80, hi = 0xBF;
-    }
-    sink.Put(valid ? cp : kReplacement);
-    i = j;
-  }
-  return sink.Finish();
+  if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
+  return Utf8ToGbk(s);
 }
 
 // Local text to UTF-8; a lone surrogate half becomes U+FFFD.
