@@ -42,17 +42,37 @@ void* TakeKept(std::size_t size) {
   return nullptr;
 }
 
+// Room is made by letting go of smaller kept blocks: a larger block costs more to fault in
+// again, and small ones kept from start-up would otherwise hold every place for good.
 bool Keep(void* block, std::size_t size) {
-  const std::lock_guard<std::mutex> hold(Lock());
-  if (keptBytes + size > kKeptBytes) return false;
-  for (Kept& k : kept) {
-    if (!k.block) {
-      k = Kept{block, size};
-      keptBytes += size;
-      return true;
+  void* dropped[kSlots] = {};
+  int drops = 0;
+  {
+    const std::lock_guard<std::mutex> hold(Lock());
+    if (size > kKeptBytes) return false;
+    for (;;) {
+      Kept* free = nullptr;
+      Kept* smallest = nullptr;
+      for (Kept& k : kept) {
+        if (!k.block) {
+          free = &k;
+        } else if (!smallest || k.size < smallest->size) {
+          smallest = &k;
+        }
+      }
+      if (free && keptBytes + size <= kKeptBytes) {
+        *free = Kept{block, size};
+        keptBytes += size;
+        break;
+      }
+      if (!smallest || smallest->size >= size) return false;  // nothing here is worth less
+      dropped[drops++] = smallest->block;
+      keptBytes -= smallest->size;
+      *smallest = Kept{};
     }
   }
-  return false;
+  for (int i = 0; i < drops; ++i) std::free(dropped[i]);
+  return true;
 }
 
 void* Allocate(std::size_t size) noexcept {
