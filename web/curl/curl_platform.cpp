@@ -7,8 +7,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -17,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "web/body_pieces.hpp"
 #include "web/handle_table.hpp"
 #include "web/wire.hpp"
 
@@ -118,54 +117,8 @@ struct CurlPlatform::State {
     int port = 0;
   };
   // What one transfer leaves behind, read out afterwards.
-  // The body as curl delivered it, in pieces: each piece is freed once it has been read, so a
-  // large answer is not held twice while the caller copies it out.
-  class Body {
-   public:
-    std::size_t size() const { return size_; }
-    void clear() {
-      pieces_.clear();
-      size_ = 0;
-      front_ = 0;
-    }
-    void append(const char* data, std::size_t n) {
-      size_ += n;
-      while (n) {
-        if (pieces_.empty() || pieces_.back().size() == kPiece) {
-          pieces_.emplace_back();
-          pieces_.back().reserve(kPiece);
-        }
-        std::string& last = pieces_.back();
-        const std::size_t take = std::min(n, kPiece - last.size());
-        last.append(data, take);
-        data += take;
-        n -= take;
-      }
-    }
-    std::size_t read(unsigned char* out, std::size_t n) {
-      std::size_t done = 0;
-      while (done < n && !pieces_.empty()) {
-        const std::string& first = pieces_.front();
-        const std::size_t take = std::min(n - done, first.size() - front_);
-        std::memcpy(out + done, first.data() + front_, take);
-        done += take;
-        front_ += take;
-        if (front_ == first.size()) {
-          pieces_.pop_front();
-          front_ = 0;
-        }
-      }
-      return done;
-    }
-
-   private:
-    static constexpr std::size_t kPiece = 16 * 1024;
-    std::deque<std::string> pieces_;
-    std::size_t size_ = 0;   // bytes delivered in all
-    std::size_t front_ = 0;  // bytes of the first piece already read
-  };
   struct Response {
-    Body body;
+    BodyPieces body;      // as curl delivered it
     std::string headers;  // status line and header lines, each ended by "\r\n"
     bool headersComplete = false;
     bool overLimit = false;

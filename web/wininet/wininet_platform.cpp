@@ -22,6 +22,7 @@
 #include <thread>
 #include <utility>
 
+#include "web/body_pieces.hpp"
 #include "web/handle_table.hpp"
 #include "web/wire.hpp"
 
@@ -435,8 +436,7 @@ struct WinInetPlatform::State {
   // The final answer of one send: header text and the body in the pieces it was read in.
   struct Response {
     std::string headers;  // status line and header lines, each ended by "\r\n"
-    std::deque<std::string> pieces;
-    std::size_t front = 0;  // bytes of the first piece already handed out
+    BodyPieces body;
     bool delivered = false;
   };
   struct Request {
@@ -518,12 +518,12 @@ bool WinInetPlatform::State::ReadRestInBulk(Watchdog::Job& job, std::size_t tota
   bulk->abandoned = true;
   if (bulk->overLimit) {
     out.headers.clear();
-    out.pieces.clear();
+    out.body.clear();
     return false;
   }
   if (bulk->size == 0) return true;
   // A thread that is still reading keeps its text; one that has ended gives it up.
-  out.pieces.push_back(bulk->done ? std::move(bulk->body) : bulk->body.substr(0, bulk->size));
+  out.body.append(bulk->done ? std::move(bulk->body) : bulk->body.substr(0, bulk->size));
   return true;
 }
 
@@ -622,11 +622,11 @@ void WinInetPlatform::State::Perform(const Internet& internet, Target target, st
       total += got;
       if (total > options.maxBodyBytes) {
         out.headers.clear();
-        out.pieces.clear();
+        out.body.clear();
         return;
       }
       piece.resize(got);
-      out.pieces.push_back(std::move(piece));
+      out.body.append(std::move(piece));
       if (total >= kBulkAfter) {
         if (!ReadRestInBulk(job, total, out)) return;
         break;
@@ -728,21 +728,8 @@ bool WinInetPlatform::InternetReadFile(InternetHandle request, unsigned char* bu
   if (!response) return false;
   if (!buffer) return false;
   constexpr std::uint32_t kChunk = 1024;
-  std::uint32_t want = std::min(toRead, kChunk);
-  // Each piece is freed once it has been handed out.
-  auto& pieces = response->pieces;
-  while (bytesRead < want && !pieces.empty()) {
-    const std::string& first = pieces.front();
-    const std::size_t take =
-        std::min<std::size_t>(want - bytesRead, first.size() - response->front);
-    std::memcpy(buffer + bytesRead, first.data() + response->front, take);
-    bytesRead += static_cast<std::uint32_t>(take);
-    response->front += take;
-    if (response->front == first.size()) {
-      pieces.pop_front();
-      response->front = 0;
-    }
-  }
+  bytesRead = static_cast<std::uint32_t>(
+      response->body.read(buffer, std::min<std::uint32_t>(toRead, kChunk)));
   return response->delivered;
 }
 
